@@ -27,10 +27,9 @@ MessageBuffer formatMessage(const char* format, ...) {
         std::vsnprintf(text.get(), static_cast<std::size_t>(length) + 1, format, again);
     }
     va_end(again);
-    // If the shared count cannot be allocated, the unique_ptr still frees the text.
-    MessageBuffer shared(text.get(), std::default_delete<const char[]>());
-    text.release();
-    return shared;
+    // If the shared count cannot be allocated, the shared pointer's constructor
+    // frees the text itself before the allocation failure propagates.
+    return MessageBuffer(text.release(), std::default_delete<const char[]>());
 }
 
 Exception::Exception(MessageBuffer message) noexcept : message_(std::move(message)) {}

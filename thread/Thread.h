@@ -61,8 +61,16 @@ public:
     // kExitFailure when an exception escaped it.
     uint32_t getExitCode() const;
 
+    // Tests make the system refuse new threads through this seam: while
+    // errorCode is non-zero, every start() in the process meets a creation
+    // failure with that code. 0 restores the system's own creation.
+    static void setCreationFailureForTesting(int errorCode);
+
 private:
     struct Handle;
+    // The entry of the new thread; `self` is the Thread. Returns the exit code.
+    static void* threadProc(void* self);
+
     Handle* handle_ = nullptr;
     ThreadNotifier notifier_;
     Body body_;
