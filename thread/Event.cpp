@@ -11,6 +11,17 @@
 
 #include "thread/Exception.h"
 
+#if defined(__SANITIZE_THREAD__)
+#define TESSARY_TSAN 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define TESSARY_TSAN 1
+#endif
+#endif
+#if defined(TESSARY_TSAN)
+#include <sanitizer/tsan_interface.h>
+#endif
+
 // The state lives in an eventfd: signalled exactly while its counter is
 // non-zero. Waits only poll for readability and never read, so any number of
 // waiters see the state without consuming it; only reset() reads, which drains
@@ -20,6 +31,25 @@
 namespace tessary {
 
 namespace {
+
+// The kernel orders everything a thread did before set() before whatever a
+// thread does after a wait that saw the event signalled. The thread sanitizer
+// cannot see that ordering through poll, so it is told.
+void publish(const Event* event) {
+#if defined(TESSARY_TSAN)
+    __tsan_release(const_cast<Event*>(event));
+#else
+    static_cast<void>(event);
+#endif
+}
+
+void observe(const Event* event) {
+#if defined(TESSARY_TSAN)
+    __tsan_acquire(const_cast<Event*>(event));
+#else
+    static_cast<void>(event);
+#endif
+}
 
 const char kWaitFailed[] = "WaitForSingleObject API failed in %s method.";
 const char kWaitMethod[] = "tessary::Event::wait";
@@ -71,6 +101,7 @@ Event::~Event() { close(handle_); }
 
 void Event::set() {
     const uint64_t one = 1;
+    publish(this);
     for (;;) {
         if (write(handle_, &one, sizeof one) == static_cast<ssize_t>(sizeof one)) return;
         // A full counter refuses the addition, and a full counter is signalled.
@@ -91,7 +122,9 @@ void Event::reset() {
 
 bool Event::wait(uint32_t timeoutMs) const {
     pollfd fd{handle_, POLLIN, 0};
-    return pollReadable(&fd, 1, timeoutMs) > 0;
+    if (pollReadable(&fd, 1, timeoutMs) == 0) return false;
+    observe(this);
+    return true;
 }
 
 int Event::wait(const Event* const* first, const Event* const* last) {
@@ -105,7 +138,10 @@ int Event::wait(const Event* const* first, const Event* const* last) {
     // One poll pass fills every entry, so the lowest readable entry is the
     // earliest signalled position of that pass.
     for (std::size_t i = 0; i < fds.size(); ++i) {
-        if ((fds[i].revents & POLLIN) != 0) return static_cast<int>(i);
+        if ((fds[i].revents & POLLIN) != 0) {
+            observe(first[i]);
+            return static_cast<int>(i);
+        }
     }
     raise(EIO, kWaitFailed, kWaitMethod);  // ready without a readable entry: not a state the kernel reports
 }
