@@ -1,0 +1,64 @@
+#include "pixel/KernelPath.h"
+
+#include <stdexcept>
+
+#include "pixel/kernels/KernelTables.h"
+
+namespace tessary {
+
+namespace {
+
+KernelPath detectBestKernelPath() {
+    return KernelPath::Portable;
+}
+
+}  // namespace
+
+bool isKernelPathSupported(KernelPath path) {
+    switch (path) {
+        case KernelPath::Portable: return true;
+        case KernelPath::Sse2:
+        case KernelPath::Avx2: return false;
+    }
+    return false;
+}
+
+KernelPath getBestKernelPath() {
+    static const KernelPath best = detectBestKernelPath();
+    return best;
+}
+
+const char* getKernelPathName(KernelPath path) {
+    switch (path) {
+        case KernelPath::Portable: return "portable";
+        case KernelPath::Sse2: return "sse2";
+        case KernelPath::Avx2: return "avx2";
+    }
+    return "unknown";
+}
+
+namespace kernels {
+
+namespace {
+[[noreturn]] void throwUnsupported() {
+    throw std::invalid_argument("tessary: the requested kernel path is not supported on this processor");
+}
+}  // namespace
+
+const FillKernelTable& getFillKernels(KernelPath path) {
+    if (!isKernelPathSupported(path)) throwUnsupported();
+    switch (path) {
+        default: return getPortableFillKernels();
+    }
+}
+
+const BlitKernelTable& getBlitKernels(KernelPath path) {
+    if (!isKernelPathSupported(path)) throwUnsupported();
+    switch (path) {
+        default: return getPortableBlitKernels();
+    }
+}
+
+}  // namespace kernels
+
+}  // namespace tessary

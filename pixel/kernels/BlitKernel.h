@@ -1,0 +1,81 @@
+#pragma once
+// The blit family: one template, specialised by blend mode, opacity and
+// source format, over a path that supplies the 8-pixel vector body.
+
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+
+#include "pixel/Geometry.h"
+#include "pixel/IImage.h"
+#include "pixel/PixelFormat.h"
+#include "pixel/kernels/ExactOps.h"
+#include "pixel/kernels/KernelArea.h"
+#include "pixel/kernels/KernelTables.h"
+#include "pixel/kernels/PixelWord.h"
+#include "pixel/kernels/RowTraversal.h"
+#include "pixel/kernels/SourceReader.h"
+
+namespace tessary::kernels {
+
+constexpr Weighting blitWeighting(bool withOpacity, PixelFormat format) {
+    if (hasAlpha(format)) return withOpacity ? Weighting::AlphaOpacity : Weighting::Alpha;
+    return withOpacity ? Weighting::Constant : Weighting::None;
+}
+
+// Path provides BlitBody<Mode, Format, Weighting>: constructed from the
+// opacity weight, called with the address of 8 target pixels on a 16-byte
+// boundary and of the 8 source pixels they show.
+template <class Path, BlendMode Mode, bool WithOpacity, PixelFormat Format>
+struct BlitKernel {
+    static constexpr Weighting kWeighting = blitWeighting(WithOpacity, Format);
+    using Reader = SourceReader<Format>;
+
+    static void run(const IImage& source, IImage& target, const Rect& area, const Point& sourcePoint,
+                    int opacityWeight) {
+        const Rect d = clipToTarget(target, area);
+        if (isEmpty(d)) return;
+        // Cutting the area at the target's left or top moves the source along.
+        const std::ptrdiff_t sourceX = std::ptrdiff_t{sourcePoint.x} + (std::ptrdiff_t{d.left} - area.left);
+        const std::ptrdiff_t sourceY = std::ptrdiff_t{sourcePoint.y} + (std::ptrdiff_t{d.top} - area.top);
+
+        const typename Path::template BlitBody<Mode, Format, kWeighting> body(opacityWeight);
+
+        ImageWriteLock targetLock(target);
+        ImageReadLock sourceLock(source);
+        uint8_t* const targetPixels = targetLock.pixels();
+        const uint8_t* const sourcePixels = sourceLock.pixels();
+        const std::ptrdiff_t targetPitch = target.getPitch();
+        const std::ptrdiff_t sourcePitch = source.getPitch();
+        for (int32_t y = d.top; y < d.bottom; ++y) {
+            uint8_t* const row = targetPixels + y * targetPitch;
+            // The source pixel shown at column d.left of this row.
+            const uint8_t* const sourceRow =
+                sourcePixels + (sourceY + (y - d.top)) * sourcePitch + sourceX * Reader::kBytes;
+            const int32_t left = d.left;
+            traverseRow(
+                row, d.left, d.right,
+                [&](int32_t x) {
+                    uint8_t* const p = row + std::ptrdiff_t{x} * 4;
+                    const uint32_t s = Reader::read(sourceRow + std::ptrdiff_t{x - left} * Reader::kBytes);
+                    storeWord(p, composeExact<Mode, kWeighting>(s, loadWord(p), opacityWeight));
+                },
+                [&](int32_t x) {
+                    body(row + std::ptrdiff_t{x} * 4, sourceRow + std::ptrdiff_t{x - left} * Reader::kBytes);
+                });
+        }
+    }
+};
+
+template <class Path, std::size_t... Index>
+constexpr BlitKernelTable makeBlitKernelTable(std::index_sequence<Index...>) {
+    return BlitKernelTable{{&BlitKernel<Path, blitIndexMode(Index), blitIndexWithOpacity(Index),
+                                        blitIndexFormat(Index)>::run...}};
+}
+
+template <class Path>
+constexpr BlitKernelTable makeBlitKernelTable() {
+    return makeBlitKernelTable<Path>(std::make_index_sequence<kBlitKernelCount>{});
+}
+
+}  // namespace tessary::kernels
