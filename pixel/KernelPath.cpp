@@ -9,7 +9,12 @@ namespace tessary {
 namespace {
 
 KernelPath detectBestKernelPath() {
+#if defined(__x86_64__)
+    __builtin_cpu_init();
+    return KernelPath::Sse2;
+#else
     return KernelPath::Portable;
+#endif
 }
 
 }  // namespace
@@ -17,8 +22,13 @@ KernelPath detectBestKernelPath() {
 bool isKernelPathSupported(KernelPath path) {
     switch (path) {
         case KernelPath::Portable: return true;
+#if defined(__x86_64__)
+        case KernelPath::Sse2: return true;
+        case KernelPath::Avx2: return false;
+#else
         case KernelPath::Sse2:
         case KernelPath::Avx2: return false;
+#endif
     }
     return false;
 }
@@ -48,6 +58,9 @@ namespace {
 const FillKernelTable& getFillKernels(KernelPath path) {
     if (!isKernelPathSupported(path)) throwUnsupported();
     switch (path) {
+#if defined(__x86_64__)
+        case KernelPath::Sse2: return getSse2FillKernels();
+#endif
         default: return getPortableFillKernels();
     }
 }
@@ -55,6 +68,9 @@ const FillKernelTable& getFillKernels(KernelPath path) {
 const BlitKernelTable& getBlitKernels(KernelPath path) {
     if (!isKernelPathSupported(path)) throwUnsupported();
     switch (path) {
+#if defined(__x86_64__)
+        case KernelPath::Sse2: return getSse2BlitKernels();
+#endif
         default: return getPortableBlitKernels();
     }
 }
