@@ -1,0 +1,67 @@
+#pragma once
+// What the demo's window does with its events: it creates the Scene with the
+// window and destroys it when the window closes, turns exposure into a full
+// redraw, writes the frame rate into the title once a second, keeps the cursor
+// position fresh for the frame thread and pushes presented pixels to the screen.
+// Main thread only.
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "screen/WorkerCount.h"
+
+class Scene;
+
+namespace tessary {
+class SdlCursor;
+class SdlDeviceContext;
+class SdlTimer;
+class SdlWindow;
+}  // namespace tessary
+
+class DemoWindow {
+public:
+    struct EventTypes {
+        uint32_t wake;   // posted by render workers after presenting
+        uint32_t title;  // posted by the title timer
+    };
+
+    // Builds the Scene over the window's pixels (its frame thread runs from
+    // here on) and starts the title timer. Throws what the Scene throws.
+    DemoWindow(tessary::SdlWindow& window, EventTypes eventTypes, tessary::WorkerCount workerCount);
+    // Destroys the Scene, and with it every thread, first.
+    ~DemoWindow();
+    DemoWindow(const DemoWindow&) = delete;
+    DemoWindow& operator=(const DemoWindow&) = delete;
+
+    // False once the window has been closed; by then the Scene and all its
+    // threads are gone.
+    bool handleEvent(const SDL_Event& event);
+    // Between batches of events: refreshes the cursor when it is due and
+    // pushes what the workers presented.
+    void idle();
+
+    // How often idle() must run at least, so that pointer moves that bring no
+    // event (a warp, motion outside the window) still reach the follower.
+    static constexpr uint32_t kCursorPollMs = 4;
+
+private:
+    void handleWindowEvent(const SDL_WindowEvent& event);
+    void paint();
+    void updateTitle();
+    void close();
+    void flush();
+
+    tessary::SdlWindow& window_;
+    const EventTypes eventTypes_;
+    std::shared_ptr<tessary::SdlDeviceContext> dc_;
+    std::unique_ptr<tessary::SdlCursor> cursor_;
+    // The Scene holder: empty before the window's Scene exists and after it
+    // closed. The cursor and the device context outlive the Scene.
+    std::shared_ptr<Scene> scene_;
+    std::unique_ptr<tessary::SdlTimer> titleTimer_;
+    uint32_t lastCursorPoll_ = 0;
+    bool cursorMoved_ = false;
+};

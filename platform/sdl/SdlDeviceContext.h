@@ -1,0 +1,63 @@
+#pragma once
+// The window's pixels: render workers present bands straight into the SDL
+// window surface, and the main thread pushes what changed to the screen.
+//
+// Any thread may present (one at a time, as IDeviceContext requires); only the
+// main thread may flush or reacquire, as SDL's video calls belong to it. Each
+// presentation records its rectangle and, when the main thread has not been
+// woken since its last flush, posts one event of the wake-up type to SDL's
+// queue, so the main thread flushes soon after the first band of a frame lands.
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "platform/IDeviceContext.h"
+
+namespace tessary {
+
+class SdlDeviceContext final : public IDeviceContext {
+public:
+    // Takes the window surface of `window`, which must outlive this object.
+    // `wakeEventType` is a type from SDL_RegisterEvents. Throws SdlError when
+    // the window has no surface.
+    SdlDeviceContext(SDL_Window* window, uint32_t wakeEventType);
+    SdlDeviceContext(const SdlDeviceContext&) = delete;
+    SdlDeviceContext& operator=(const SdlDeviceContext&) = delete;
+
+    void present(const uint8_t* bandRows, int32_t bandPitch, const Rect& dirty, int32_t bandTop) override;
+
+    // Main thread: shows every rectangle presented since the last flush. False
+    // when SDL refused, which it does once the window surface is no longer
+    // valid (after a size change); reacquire() then, and repaint.
+    bool flush();
+    // Main thread: takes the window surface anew, for instance after a size change.
+    void reacquire();
+
+    int32_t getWidth() const;
+    int32_t getHeight() const;
+
+private:
+    // Beyond this many rectangles they are merged into their bounding box,
+    // which costs a few clean pixels and bounds the work of one flush.
+    static constexpr std::size_t kMaxPendingRects = 64;
+
+    void takeSurface();
+    void copyRows(const uint8_t* bandRows, int32_t bandPitch, const Rect& area, int32_t bandTop);
+    void record(const Rect& area);
+
+    SDL_Window* const window_;
+    const uint32_t wakeEventType_;
+
+    // Guards the surface pixels and everything below: workers write the
+    // pixels under it, and the main thread holds it while SDL reads them.
+    mutable std::mutex lock_;
+    SDL_Surface* surface_ = nullptr;
+    bool sameLayout_ = false;  // the surface stores pixels as the bands do
+    std::vector<SDL_Rect> pending_;
+    bool wakePending_ = false;
+};
+
+}  // namespace tessary
