@@ -11,6 +11,7 @@ namespace {
 KernelPath detectBestKernelPath() {
 #if defined(__x86_64__)
     __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2") && isKernelPathSupported(KernelPath::Avx2)) return KernelPath::Avx2;
     return KernelPath::Sse2;
 #else
     return KernelPath::Portable;
@@ -24,7 +25,7 @@ bool isKernelPathSupported(KernelPath path) {
         case KernelPath::Portable: return true;
 #if defined(__x86_64__)
         case KernelPath::Sse2: return true;
-        case KernelPath::Avx2: return false;
+        case KernelPath::Avx2: __builtin_cpu_init(); return __builtin_cpu_supports("avx2");
 #else
         case KernelPath::Sse2:
         case KernelPath::Avx2: return false;
@@ -60,6 +61,7 @@ const FillKernelTable& getFillKernels(KernelPath path) {
     switch (path) {
 #if defined(__x86_64__)
         case KernelPath::Sse2: return getSse2FillKernels();
+        case KernelPath::Avx2: return getAvx2FillKernels();
 #endif
         default: return getPortableFillKernels();
     }
@@ -70,6 +72,7 @@ const BlitKernelTable& getBlitKernels(KernelPath path) {
     switch (path) {
 #if defined(__x86_64__)
         case KernelPath::Sse2: return getSse2BlitKernels();
+        case KernelPath::Avx2: return getAvx2BlitKernels();
 #endif
         default: return getPortableBlitKernels();
     }

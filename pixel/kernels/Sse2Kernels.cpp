@@ -3,7 +3,7 @@
 #include "pixel/kernels/BlitKernel.h"
 #include "pixel/kernels/FillKernel.h"
 #include "pixel/kernels/KernelTables.h"
-#include "pixel/kernels/Sse2Path.h"
+#include "pixel/kernels/Sse2Vector.h"
 
 namespace tessary::kernels {
 
