@@ -18,6 +18,7 @@ public:
     Event(const Event&) = delete;
     Event& operator=(const Event&) = delete;
 
+    // Both are idempotent and safe against each other from any thread.
     void set();
     void reset();
 
@@ -25,7 +26,8 @@ public:
     bool wait(uint32_t timeoutMs) const;
 
     // Blocks until one of the events in [first, last) (non-empty) is signalled
-    // and returns the position of the earliest signalled one.
+    // and returns the position of the earliest signalled one. An empty range
+    // can never be signalled and fails at once (Win32Exception, EINVAL).
     static int wait(const Event* const* first, const Event* const* last);
 
 private:

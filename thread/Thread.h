@@ -45,8 +45,9 @@ public:
     Thread& operator=(const Thread&) = delete;
 
     // Stores the body, clears the interrupt and runs the body on a new thread.
-    // Only on a Thread that is not running. If the system cannot create the
-    // thread, nothing is reported and isStarted() stays false.
+    // A thread still held is stopped (interrupted and joined) first. If the
+    // system cannot create the thread, nothing is reported and isStarted()
+    // stays false.
     void start(Body body);
     void interrupt();
     // Waits without limit for the thread to end and releases it; returns at

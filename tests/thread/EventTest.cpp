@@ -125,13 +125,13 @@ class LongTimeoutTest : public ::testing::TestWithParam<uint32_t> {};
 
 TEST_P(LongTimeoutTest, EndsWhenAnotherThreadSets) {
     Event event;
+    const auto start = Clock::now();
     std::thread setter([&] {
         pause(30);
         event.set();
     });
-    const auto start = Clock::now();
     EXPECT_TRUE(event.wait(GetParam()));
-    EXPECT_GE(elapsedSince(start).count(), 29);
+    EXPECT_GE(elapsedSince(start).count(), 30);
     EXPECT_LT(elapsedSince(start), kGenerous);
     setter.join();
 }
@@ -280,13 +280,13 @@ TEST(MultiWaitTest, BlocksUntilOneIsSetByAnotherThread) {
     Event second;
     Event third;
     const Event* const sequence[] = {&first, &second, &third};
+    const auto start = Clock::now();
     std::thread setter([&] {
         pause(30);
         third.set();
     });
-    const auto start = Clock::now();
     EXPECT_EQ(2, Event::wait(sequence, sequence + 3));
-    EXPECT_GE(elapsedSince(start).count(), 29);
+    EXPECT_GE(elapsedSince(start).count(), 30);
     setter.join();
     EXPECT_FALSE(first.wait(0));
     EXPECT_FALSE(second.wait(0));
