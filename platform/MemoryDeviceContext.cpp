@@ -1,6 +1,7 @@
 #include "platform/MemoryDeviceContext.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -11,8 +12,23 @@ namespace {
 // The window's pixels carry no alpha: the fourth byte of a band pixel is dropped.
 constexpr uint32_t kColorMask = 0x00FFFFFFu;
 
+constexpr bool isLittleEndian() {
+#if defined(__BYTE_ORDER__) && defined(__ORDER_LITTLE_ENDIAN__)
+    return __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
+#else
+    return false;
+#endif
+}
+
+// Bytes 0-2 of a little-endian 32-bit pixel, written so that the row loop vectorises.
 uint32_t readBgr(const uint8_t* pixel) {
-    return uint32_t{pixel[0]} | uint32_t{pixel[1]} << 8 | uint32_t{pixel[2]} << 16;
+    uint32_t value = 0;
+    std::memcpy(&value, pixel, sizeof value);
+    if constexpr (isLittleEndian()) {
+        return value & kColorMask;
+    } else {
+        return uint32_t{pixel[0]} | uint32_t{pixel[1]} << 8 | uint32_t{pixel[2]} << 16;
+    }
 }
 
 }  // namespace
