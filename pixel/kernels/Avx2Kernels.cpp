@@ -21,6 +21,7 @@
 #include "pixel/kernels/KernelTables.h"
 #include "pixel/kernels/PixelWord.h"
 #include "pixel/kernels/SourceReader.h"
+#include "pixel/kernels/StoreRun.h"
 
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)

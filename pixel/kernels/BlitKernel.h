@@ -15,6 +15,7 @@
 #include "pixel/kernels/PixelWord.h"
 #include "pixel/kernels/RowTraversal.h"
 #include "pixel/kernels/SourceReader.h"
+#include "pixel/kernels/StoreRun.h"
 
 namespace tessary::kernels {
 
@@ -39,14 +40,27 @@ struct BlitKernel {
         const std::ptrdiff_t sourceX = std::ptrdiff_t{sourcePoint.x} + (std::ptrdiff_t{d.left} - area.left);
         const std::ptrdiff_t sourceY = std::ptrdiff_t{sourcePoint.y} + (std::ptrdiff_t{d.top} - area.top);
 
-        const typename Path::template BlitBody<Mode, Format, kWeighting> body(opacityWeight);
-
         ImageWriteLock targetLock(target);
         ImageReadLock sourceLock(source);
         uint8_t* const targetPixels = targetLock.pixels();
         const uint8_t* const sourcePixels = sourceLock.pixels();
         const std::ptrdiff_t targetPitch = target.getPitch();
         const std::ptrdiff_t sourcePitch = source.getPitch();
+
+        if constexpr (Mode == BlendMode::Normal && kWeighting == Weighting::None && Format == PixelFormat::Bgrx32) {
+            const std::ptrdiff_t rowPixels = std::ptrdiff_t{d.right} - d.left;
+            uint8_t* const first = targetPixels + d.top * targetPitch + std::ptrdiff_t{d.left} * 4;
+            const uint8_t* const sourceFirst = sourcePixels + sourceY * sourcePitch + sourceX * 4;
+            if (targetPitch == rowPixels * 4 && sourcePitch == targetPitch) {
+                copyRun(first, sourceFirst, static_cast<std::size_t>(rowPixels * (d.bottom - d.top)));
+            } else {
+                for (int32_t y = 0; y < d.bottom - d.top; ++y)
+                    copyRun(first + y * targetPitch, sourceFirst + y * sourcePitch, static_cast<std::size_t>(rowPixels));
+            }
+            return;
+        }
+
+        const typename Path::template BlitBody<Mode, Format, kWeighting> body(opacityWeight);
         for (int32_t y = d.top; y < d.bottom; ++y) {
             uint8_t* const row = targetPixels + y * targetPitch;
             // The source pixel shown at column d.left of this row.

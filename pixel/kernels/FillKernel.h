@@ -14,6 +14,7 @@
 #include "pixel/kernels/KernelTables.h"
 #include "pixel/kernels/PixelWord.h"
 #include "pixel/kernels/RowTraversal.h"
+#include "pixel/kernels/StoreRun.h"
 
 namespace tessary::kernels {
 
@@ -41,11 +42,23 @@ struct FillKernel {
             exactWeight = splitWeight = toWeight(request.alpha);
         }
         const uint32_t color = request.color;
-        const typename Path::template FillBody<Mode, kWeighting> body(color, splitWeight);
-
         ImageWriteLock lock(target);
         uint8_t* const pixels = lock.pixels();
         const std::ptrdiff_t pitch = target.getPitch();
+
+        if constexpr (Mode == BlendMode::Normal && kWeighting == Weighting::None) {
+            const std::ptrdiff_t rowPixels = std::ptrdiff_t{d.right} - d.left;
+            uint8_t* const first = pixels + d.top * pitch + std::ptrdiff_t{d.left} * 4;
+            if (pitch == rowPixels * 4) {
+                storeRun(first, static_cast<std::size_t>(rowPixels * (d.bottom - d.top)), color);
+            } else {
+                for (int32_t y = 0; y < d.bottom - d.top; ++y)
+                    storeRun(first + y * pitch, static_cast<std::size_t>(rowPixels), color);
+            }
+            return;
+        }
+
+        const typename Path::template FillBody<Mode, kWeighting> body(color, splitWeight);
         for (int32_t y = d.top; y < d.bottom; ++y) {
             uint8_t* const row = pixels + y * pitch;
             traverseRow(
