@@ -2,7 +2,7 @@
 
 #include <SDL.h>
 
-#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -48,8 +48,21 @@ std::string describeSceneFailure(const std::exception& error) {
 }
 
 void reportError(const std::string& programName, const std::string& text) {
-    std::fprintf(stderr, "%s: %s\n", programName.c_str(), text.c_str());
+    std::string::size_type start = 0;
+    do {
+        const std::string::size_type end = text.find('\n', start);
+        const std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        std::fprintf(stderr, "%s: %s\n", programName.c_str(), line.c_str());
+        start = end == std::string::npos ? end : end + 1;
+    } while (start != std::string::npos);
     std::fflush(stderr);
+}
+
+// SDL turns SIGINT and SIGTERM into a quit event, which nothing reads while a
+// message box waits for its button: let them end the program there.
+void restoreDefaultSignals() {
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
 }
 
 bool registerEventTypes(DemoWindow::EventTypes& types) {
@@ -94,7 +107,10 @@ int runWindow(const std::string& programName, const tessary::SdlVideo& video, te
         const std::string text = describeSceneFailure(error);
         reportError(programName, text);
         window.reset();
-        if (video.hasDisplay()) tessary::showErrorMessageBox(kProductName, text, nullptr);
+        if (video.hasDisplay()) {
+            restoreDefaultSignals();
+            tessary::showErrorMessageBox(kProductName, text, nullptr);
+        }
         return 1;
     }
 
