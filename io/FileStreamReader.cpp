@@ -80,9 +80,10 @@ std::size_t FileStreamReader::readImpl(void* buffer, std::size_t size) {
         const auto got = static_cast<std::size_t>(count);
         destination += got;
         delivered += got;
-        if (isEofImpl()) break;
         remaining -= got;
-        if (remaining == 0) break;
+        // Asking for the end costs two more calls; when nothing remains the
+        // loop stops either way, so ask only after a short read.
+        if (remaining == 0 || isEofImpl()) break;
     }
     return delivered;
 }

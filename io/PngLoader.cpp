@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <utility>
@@ -21,6 +22,12 @@ const char* const kInvalidFormat = "Invalid file format in %s method.";
 // exceptions alone, so errors only jump back and warnings are dropped.
 [[noreturn]] void onPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void onPngWarning(png_structp, png_const_charp) {}
+
+png_voidp allocateForPng(png_structp, png_alloc_size_t size) {
+    return size <= PngLoader::kMaxLibpngAllocation ? std::malloc(size) : nullptr;
+}
+
+void freeForPng(png_structp, png_voidp block) { std::free(block); }
 
 struct Header {
     png_uint_32 width;
@@ -120,7 +127,8 @@ bool withinLimits(const Header& header, PixelFormat format) {
 }  // namespace
 
 PngLoader::PngLoader(std::shared_ptr<ISequentialStreamReader> stream) : stream_(std::move(stream)) {
-    png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onPngError, onPngWarning);
+    png_ = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, onPngError, onPngWarning, nullptr, allocateForPng,
+                                   freeForPng);
     if (png_ == nullptr) throw Exception(formatMessage("Out of memory in %s method.", kConstructor));
     info_ = png_create_info_struct(png_);
     if (info_ == nullptr) {

@@ -34,8 +34,13 @@ public:
     static constexpr uint32_t kMaxHeight = 16384;
     static constexpr uint64_t kMaxDecodedBytes = uint64_t{256} << 20;
     // Ancillary chunks: at most this many kept, each at most this large.
-    static constexpr uint32_t kMaxCachedChunks = 128;
-    static constexpr std::size_t kMaxChunkBytes = std::size_t{8} << 20;
+    static constexpr uint32_t kMaxCachedChunks = 64;
+    static constexpr std::size_t kMaxChunkBytes = std::size_t{4} << 20;
+    // libpng only warns about a chunk over kMaxChunkBytes and then still
+    // tries to allocate its claimed length (up to 2 GiB); its allocator
+    // refuses any single block above this instead, which libpng handles as
+    // running out of memory for that chunk.
+    static constexpr std::size_t kMaxLibpngAllocation = std::size_t{8} << 20;
 
     // The stream must be positioned at the first byte of the PNG signature.
     explicit PngLoader(std::shared_ptr<ISequentialStreamReader> stream);
