@@ -16,15 +16,9 @@ Rect clipToSurface(const Rect& r, int32_t width, int32_t height) {
     return Rect{std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, width), std::min(r.bottom, height)};
 }
 
-SDL_Rect boundingBox(const std::vector<SDL_Rect>& rects) {
-    int32_t left = rects.front().x, top = rects.front().y;
-    int32_t right = left + rects.front().w, bottom = top + rects.front().h;
-    for (const SDL_Rect& r : rects) {
-        left = std::min(left, r.x);
-        top = std::min(top, r.y);
-        right = std::max(right, r.x + r.w);
-        bottom = std::max(bottom, r.y + r.h);
-    }
+SDL_Rect unite(const SDL_Rect& a, const SDL_Rect& b) {
+    const int32_t left = std::min(a.x, b.x), top = std::min(a.y, b.y);
+    const int32_t right = std::max(a.x + a.w, b.x + b.w), bottom = std::max(a.y + a.h, b.y + b.h);
     return SDL_Rect{left, top, right - left, bottom - top};
 }
 
@@ -33,6 +27,7 @@ SDL_Rect boundingBox(const std::vector<SDL_Rect>& rects) {
 SdlDeviceContext::SdlDeviceContext(SDL_Window* window, uint32_t wakeEventType)
     : window_(window), wakeEventType_(wakeEventType) {
     pending_.reserve(kMaxPendingRects + 1);
+    pendingBandTops_.reserve(kMaxPendingRects + 1);
     takeSurface();
 }
 
@@ -45,7 +40,7 @@ void SdlDeviceContext::takeSurface() {
 
 void SdlDeviceContext::reacquire() {
     std::lock_guard<std::mutex> guard(lock_);
-    pending_.clear();
+    forgetPending();
     takeSurface();
 }
 
@@ -66,7 +61,7 @@ void SdlDeviceContext::present(const uint8_t* bandRows, int32_t bandPitch, const
         const Rect area = clipToSurface(dirty, surface_->w, surface_->h);
         if (area.left >= area.right || area.top >= area.bottom) return;
         copyRows(bandRows, bandPitch, area, bandTop);
-        record(area);
+        record(area, bandTop);
         wake = !wakePending_;
         wakePending_ = true;
     }
@@ -106,16 +101,31 @@ void SdlDeviceContext::copyRows(const uint8_t* bandRows, int32_t bandPitch, cons
                       surface_->format->format, target, surface_->pitch);
 }
 
-void SdlDeviceContext::record(const Rect& area) {
+void SdlDeviceContext::record(const Rect& area, int32_t bandTop) {
     const SDL_Rect rect{area.left, area.top, area.right - area.left, area.bottom - area.top};
+    // Few bands are pending at a time (a frame has some dozens): a linear
+    // search from the newest finds the band's entry soonest.
+    for (std::size_t i = pending_.size(); i-- > 0;) {
+        if (pendingBandTops_[i] == bandTop) {
+            pending_[i] = unite(pending_[i], rect);
+            return;
+        }
+    }
     if (pending_.size() == kMaxPendingRects) {
-        pending_.push_back(rect);
-        const SDL_Rect all = boundingBox(pending_);
-        pending_.clear();
+        SDL_Rect all = rect;
+        for (const SDL_Rect& r : pending_) all = unite(all, r);
+        forgetPending();
         pending_.push_back(all);
+        pendingBandTops_.push_back(-1);
         return;
     }
     pending_.push_back(rect);
+    pendingBandTops_.push_back(bandTop);
+}
+
+void SdlDeviceContext::forgetPending() {
+    pending_.clear();
+    pendingBandTops_.clear();
 }
 
 bool SdlDeviceContext::flush() {
@@ -125,7 +135,7 @@ bool SdlDeviceContext::flush() {
     wakePending_ = false;
     if (pending_.empty()) return true;
     const int result = SDL_UpdateWindowSurfaceRects(window_, pending_.data(), static_cast<int>(pending_.size()));
-    pending_.clear();
+    forgetPending();
     return result == 0;
 }
 

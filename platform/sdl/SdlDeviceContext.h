@@ -27,6 +27,9 @@ public:
     SdlDeviceContext(const SdlDeviceContext&) = delete;
     SdlDeviceContext& operator=(const SdlDeviceContext&) = delete;
 
+    // Rectangles of the same band (same bandTop) presented between two
+    // flushes are pushed as their union, so frames that follow each other
+    // faster than the main thread flushes cost the display one copy per band.
     void present(const uint8_t* bandRows, int32_t bandPitch, const Rect& dirty, int32_t bandTop) override;
 
     // Main thread: shows every rectangle presented since the last flush. False
@@ -40,13 +43,14 @@ public:
     int32_t getHeight() const;
 
 private:
-    // Beyond this many rectangles they are merged into their bounding box,
-    // which costs a few clean pixels and bounds the work of one flush.
-    static constexpr std::size_t kMaxPendingRects = 64;
+    // Beyond this many bands with something to show, all is merged into one
+    // bounding box: a few clean pixels more, and a bound on one flush.
+    static constexpr std::size_t kMaxPendingRects = 256;
 
     void takeSurface();
     void copyRows(const uint8_t* bandRows, int32_t bandPitch, const Rect& area, int32_t bandTop);
-    void record(const Rect& area);
+    void record(const Rect& area, int32_t bandTop);
+    void forgetPending();
 
     SDL_Window* const window_;
     const uint32_t wakeEventType_;
@@ -57,6 +61,7 @@ private:
     SDL_Surface* surface_ = nullptr;
     bool sameLayout_ = false;  // the surface stores pixels as the bands do
     std::vector<SDL_Rect> pending_;
+    std::vector<int32_t> pendingBandTops_;  // the bandTop of each pending_ entry; -1 once merged
     bool wakePending_ = false;
 };
 
