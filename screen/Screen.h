@@ -41,7 +41,8 @@ public:
     // `dc` is borrowed: it must outlive the Screen (at least until stop() or
     // the destructor has returned), and the Screen never releases it. Throws
     // std::invalid_argument unless 1 <= width <= kMaxWidth and height >= 1,
-    // or for an empty worker count. Created stopped.
+    // or for an empty worker count. `workerCount` is asked on the frame thread
+    // each time it starts. Created stopped.
     Screen(IDeviceContext& dc, int32_t width, int32_t height, WorkerCount workerCount = onePerProcessor());
     // Stops the frame thread first. Never call it from a frame callback.
     virtual ~Screen();
@@ -87,12 +88,13 @@ public:
     // before it ends, so no thread of this Screen runs afterwards. Returns at
     // once when stopped. Throws std::logic_error when called from the frame thread.
     void stop();
+    // Started and not stopped since; for the thread that starts and stops it.
     bool isRunning() const { return frameThread_.isStarted(); }
 
     // Frames composed (passes that found something dirty) and pacing pauses
     // taken, since construction.
-    uint64_t getComposedFrameCount() const { return composedFrameCount_.load(std::memory_order_relaxed); }
-    uint64_t getPauseCount() const { return pauseCount_.load(std::memory_order_relaxed); }
+    uint64_t getComposedFrameCount() const { return composedFrameCount_.load(std::memory_order_acquire); }
+    uint64_t getPauseCount() const { return pauseCount_.load(std::memory_order_acquire); }
 
 private:
     // The frame thread and the workers reach the lock, the job, the drawer and
