@@ -1,8 +1,10 @@
 #include "sprite/SpriteDrawer.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <numeric>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -17,6 +19,11 @@ namespace tessary {
 namespace {
 
 constexpr uint32_t kMaxExtent = static_cast<uint32_t>(std::numeric_limits<int32_t>::max());
+
+// The band index may hold this many entries per command, plus two per band
+// (room for full-height backgrounds); beyond that it would cost more memory
+// than the walk it saves.
+constexpr uint64_t kIndexEntriesPerCommand = 16;
 
 uint32_t checkedExtent(uint32_t value, const char* name) {
     if (value == 0 || value > kMaxExtent) {
@@ -90,7 +97,7 @@ void SpriteDrawer::invalidate(const Rect& rect) {
 void SpriteDrawer::beginFrame() {
     if (!dirty_) return;
     // A second beginFrame without endFrame must not draw everything twice.
-    commands_.clear();
+    clearSnapshot();
     // The screen keeps the manager alive for as long as the drawer; without
     // one there is nothing to draw.
     const std::shared_ptr<SpriteManager> manager = manager_.lock();
@@ -101,6 +108,59 @@ void SpriteDrawer::beginFrame() {
     for (const SpriteEntry& entry : entries) {
         if (entry.sprite->isVisible()) commands_.push_back(entry.sprite->getDrawCommand());
     }
+    indexCommandsByBand();
+}
+
+SpriteDrawer::BandSpan SpriteDrawer::getBandSpan(const Rect& rect) const {
+    const auto width = static_cast<int32_t>(width_);
+    const auto height = static_cast<int32_t>(height_);
+    // Bands span the full width, so sharing a pixel with one is a matter of rows.
+    if (rect.left >= rect.right || rect.top >= rect.bottom || rect.right <= 0 || rect.left >= width ||
+        rect.bottom <= 0 || rect.top >= height) {
+        return BandSpan{};
+    }
+    const auto top = static_cast<uint64_t>(std::max(rect.top, 0));
+    const auto bottom = static_cast<uint64_t>(std::min(rect.bottom, height));
+    return BandSpan{static_cast<uint32_t>(top / bandHeight_),
+                    static_cast<uint32_t>((bottom + bandHeight_ - 1) / bandHeight_)};
+}
+
+void SpriteDrawer::clearSnapshot() {
+    // clear() keeps the capacity: the next frame allocates nothing.
+    commands_.clear();
+    commandSpans_.clear();
+    bandCommandStart_.clear();
+    bandCommands_.clear();
+}
+
+void SpriteDrawer::indexCommandsByBand() {
+    if (commands_.size() > std::numeric_limits<uint32_t>::max()) return;
+
+    uint64_t entries = 0;
+    for (const DrawCommand& command : commands_) {
+        const BandSpan span = getBandSpan(command.rect);
+        commandSpans_.push_back(span);
+        entries += span.end - span.first;
+    }
+    if (entries > kIndexEntriesPerCommand * uint64_t{commands_.size()} + 2 * uint64_t{bands_.size()}) return;
+
+    // A counting sort by band: counts go one slot to the right so that the
+    // prefix sum leaves each band's first slot in its own place.
+    bandCommandStart_.assign(bands_.size() + 1, 0);
+    for (const BandSpan& span : commandSpans_) {
+        for (uint32_t band = span.first; band < span.end; ++band) ++bandCommandStart_[band + 1];
+    }
+    std::partial_sum(bandCommandStart_.begin(), bandCommandStart_.end(), bandCommandStart_.begin());
+    bandCommands_.resize(static_cast<std::size_t>(entries));
+    for (std::size_t i = 0; i < commandSpans_.size(); ++i) {
+        const BandSpan span = commandSpans_[i];
+        for (uint32_t band = span.first; band < span.end; ++band) {
+            bandCommands_[bandCommandStart_[band]++] = static_cast<uint32_t>(i);
+        }
+    }
+    // Filling advanced each start to the next band's; move them back.
+    std::copy_backward(bandCommandStart_.begin(), bandCommandStart_.end() - 1, bandCommandStart_.end());
+    bandCommandStart_.front() = 0;
 }
 
 void SpriteDrawer::drawBand(uint32_t index, IImage& target) const {
@@ -117,26 +177,35 @@ void SpriteDrawer::drawBand(uint32_t index, IImage& target) const {
         Rect{dirtyRect.left, dirtyRect.top - bandTop, dirtyRect.right, dirtyRect.bottom - bandTop},
         Point{0, -bandTop}};
 
-    for (const DrawCommand& command : commands_) {
-        // Rejecting here is cheaper than a trip through the dispatcher, and it
-        // keeps an empty sprite rectangle from counting as "the whole clip".
-        if (!shareAnyPixel(command.rect, dirtyRect)) continue;
-        switch (command.kind) {
-            case DrawKind::Fill:
-                fill(command.color, &context, target, command.blendMode, command.rect, command.opacity);
-                break;
-            case DrawKind::Blit:
-                if (command.image == nullptr) break;
-                blit(command.sourceOrigin, &context, *command.image, target, command.blendMode, command.rect,
-                     command.opacity);
-                break;
-        }
+    if (bandCommandStart_.empty()) {
+        for (const DrawCommand& command : commands_) drawCommand(command, dirtyRect, context, target);
+        return;
+    }
+    for (std::size_t k = bandCommandStart_[index]; k < bandCommandStart_[index + 1]; ++k) {
+        drawCommand(commands_[bandCommands_[k]], dirtyRect, context, target);
+    }
+}
+
+void SpriteDrawer::drawCommand(const DrawCommand& command, const Rect& dirtyRect, const ClipContext& context,
+                               IImage& target) const {
+    // Rejecting here is cheaper than a trip through the dispatcher, and it
+    // keeps an empty sprite rectangle from counting as "the whole clip".
+    if (!shareAnyPixel(command.rect, dirtyRect)) return;
+    switch (command.kind) {
+        case DrawKind::Fill:
+            fill(command.color, &context, target, command.blendMode, command.rect, command.opacity);
+            break;
+        case DrawKind::Blit:
+            if (command.image == nullptr) break;
+            blit(command.sourceOrigin, &context, *command.image, target, command.blendMode, command.rect,
+                 command.opacity);
+            break;
     }
 }
 
 void SpriteDrawer::endFrame() {
     if (!dirty_) return;
-    commands_.clear();
+    clearSnapshot();
     std::fill(bands_.begin(), bands_.end(), Rect{});
     dirty_ = false;
 }

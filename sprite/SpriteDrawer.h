@@ -3,6 +3,7 @@
 // horizontal bands with one dirty rectangle each; a frame redraws only those
 // rectangles, from a snapshot of draw commands taken when the frame begins.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -61,8 +62,19 @@ public:
     const std::vector<DrawCommand>& getCommands() const { return commands_; }
 
 private:
+    // Bands first .. end - 1 are the ones a rectangle shares pixels with.
+    struct BandSpan {
+        uint32_t first = 0;
+        uint32_t end = 0;
+    };
+
     Rect getBandArea(uint32_t index) const;
     void checkBandIndex(uint32_t index) const;
+    BandSpan getBandSpan(const Rect& rect) const;
+    void clearSnapshot();
+    void indexCommandsByBand();
+    void drawCommand(const DrawCommand& command, const Rect& dirtyRect, const ClipContext& context,
+                     IImage& target) const;
 
     std::weak_ptr<SpriteManager> manager_;
     uint32_t width_;
@@ -71,6 +83,16 @@ private:
     std::vector<Rect> bands_;
     bool dirty_ = false;
     std::vector<DrawCommand> commands_;
+
+    // Which commands reach which band, built with the snapshot so that a band
+    // visits only the commands that can touch it instead of all of them.
+    // Band b's command indices, in drawing order, are
+    // bandCommands_[bandCommandStart_[b] .. bandCommandStart_[b + 1]).
+    // bandCommandStart_ is empty when the index would be too large (many
+    // tall commands over very many bands); then every band walks them all.
+    std::vector<BandSpan> commandSpans_;
+    std::vector<std::size_t> bandCommandStart_;
+    std::vector<uint32_t> bandCommands_;
 };
 
 }  // namespace tessary
