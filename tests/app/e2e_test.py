@@ -273,19 +273,34 @@ def test_window(args):
             if f"{CLIENT_WIDTH}x{CLIENT_HEIGHT}" not in geometry:
                 raise Failure(f"client area is not {CLIENT_WIDTH}x{CLIENT_HEIGHT}: {geometry}")
 
-            for cursor in POINTER_PLACES:
-                display.run("xdotool", "mousemove", "--window", str(window), str(cursor[0]), str(cursor[1]))
+            origin = tuple(int(v) for v in re.search(r"Position: (-?\d+),(-?\d+)", geometry).groups())
+            # Two warps relative to the window, and one on the root window to
+            # a place left of the window, where only part of the badge shows.
+            moves = [(place, ["--window", str(window), *map(str, place)]) for place in POINTER_PLACES]
+            outside = (-40, 300)
+            moves.append((outside, [str(origin[0] + outside[0]), str(origin[1] + outside[1])]))
+            for cursor, move in moves:
+                display.run("xdotool", "mousemove", *move)
 
                 def badge_there():
                     picture = display.screenshot(window)
                     return picture, check_badge_centred(picture, badge, cursor)
 
                 picture, score = wait_until(f"the badge at {cursor}", badge_there, 15, interval=0.25)
-                log(f"badge centred on the pointer at {cursor} ({score:.0%} of its pixels match)")
+                log(f"badge centred on the pointer at {cursor} ({score:.0%} of its visible pixels match)")
                 white, red, green = wait_until("the background and the squares",
                                                lambda: check_picture(display.screenshot(window), badge, cursor), 15,
                                                interval=0.25)
                 log(f"white background {white:.0%}, red square {red:.0%}, green square {green:.0%} of sample points")
+
+            # Hidden and shown again, the window comes back black and must be
+            # whole again soon: the exposure makes the Scene redraw all of it
+            # (the falling snow alone touches most of the window all the time).
+            display.run("xdotool", "windowunmap", "--sync", str(window))
+            display.run("xdotool", "windowmap", "--sync", str(window))
+            wait_until("the picture after the window was shown again",
+                       lambda: check_picture(display.screenshot(window), badge, outside), 15, interval=0.25)
+            log("whole again after being hidden and shown again")
 
             time.sleep(max(0.0, shown + 1.5 - time.monotonic()))
             title = wait_until("the frame rate in the title", lambda: (
@@ -363,6 +378,8 @@ def main():
     parser.add_argument("--closer", required=True, help="tessary-close-window")
     parser.add_argument("--images", required=True, help="directory holding the demo's image files")
     args = parser.parse_args()
+    # The programs run in other directories.
+    args.program, args.closer, args.images = (os.path.abspath(p) for p in (args.program, args.closer, args.images))
 
     missing = [tool for tool in ("Xvfb", "xdotool", "import", "convert", "identify") if shutil.which(tool) is None]
     if missing and args.case != "headless":
