@@ -45,8 +45,8 @@
 
 namespace tessary::kernels {
 
-// The kernels take their AVX2 target from their templates' definitions above;
-// these accessors run on any processor.
+// The kernels carry the AVX2 target of their templates' definitions above;
+// the accessors themselves run on any processor.
 namespace {
 constexpr FillKernelTable kFillKernels = makeFillKernelTable<Avx2Path>();
 constexpr BlitKernelTable kBlitKernels = makeBlitKernelTable<Avx2Path>();
@@ -58,4 +58,3 @@ const FillKernelTable& getAvx2FillKernels() { return kFillKernels; }
 const BlitKernelTable& getAvx2BlitKernels() { return kBlitKernels; }
 
 }  // namespace tessary::kernels
-

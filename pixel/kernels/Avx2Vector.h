@@ -50,13 +50,16 @@ struct Avx2Vector {
         return _mm256_shuffle_epi8(v, _mm256_broadcastsi128_si256(pattern));
     }
 
-    // Weights in bytes 0-1 of each pixel's lane, copied to its four channel
-    // lanes in the order of unpackLo8 (pixels 0, 1 of each half) and
-    // unpackHi8 (pixels 2, 3).
-    static Halves<Avx2Vector> spreadWeights(Reg weight32) {
-        return Halves<Avx2Vector>{
-            shuffleInHalves(weight32, _mm_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5)),
-            shuffleInHalves(weight32, _mm_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13))};
+    // The alphas stay in their pixels' 32-bit lanes (the upper 16 bits 0);
+    // each weight, in bytes 0-1 of its lane, is then copied to the pixel's
+    // four channel lanes in the order of unpackLo8 (pixels 0, 1 of each
+    // half) and unpackHi8 (pixels 2, 3).
+    template <class Weigh>
+    static GroupWeights<Avx2Vector> weighAlphas(const Group<Avx2Vector>& s, Weigh weigh) {
+        const Reg w = weigh(_mm256_srli_epi32(s.reg[0], 24));
+        return GroupWeights<Avx2Vector>{
+            {{shuffleInHalves(w, _mm_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5)),
+              shuffleInHalves(w, _mm_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13))}}};
     }
 };
 

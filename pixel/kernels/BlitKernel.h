@@ -31,6 +31,23 @@ template <class Path, BlendMode Mode, bool WithOpacity, PixelFormat Format>
 struct BlitKernel {
     static constexpr Weighting kWeighting = blitWeighting(WithOpacity, Format);
     using Reader = SourceReader<Format>;
+    using Body = typename Path::template BlitBody<Mode, Format, kWeighting>;
+
+    // One target row and the source pixels it shows, as the traversal sees them.
+    struct Row {
+        uint8_t* row;
+        const uint8_t* sourceRow;  // the source pixel shown at column `left`
+        int32_t left;
+        int opacityWeight;
+        const Body& body;
+
+        const uint8_t* sourceAt(int32_t x) const { return sourceRow + std::ptrdiff_t{x - left} * Reader::kBytes; }
+        void exactPixel(int32_t x) const {
+            uint8_t* const p = row + std::ptrdiff_t{x} * 4;
+            storeWord(p, composeExact<Mode, kWeighting>(Reader::read(sourceAt(x)), loadWord(p), opacityWeight));
+        }
+        void vectorBody(int32_t x) const { body(row + std::ptrdiff_t{x} * 4, sourceAt(x)); }
+    };
 
     static void run(const IImage& source, IImage& target, const Rect& area, const Point& sourcePoint,
                     int opacityWeight) {
@@ -60,23 +77,12 @@ struct BlitKernel {
             return;
         }
 
-        const typename Path::template BlitBody<Mode, Format, kWeighting> body(opacityWeight);
+        const Body body(opacityWeight);
         for (int32_t y = d.top; y < d.bottom; ++y) {
             uint8_t* const row = targetPixels + y * targetPitch;
-            // The source pixel shown at column d.left of this row.
             const uint8_t* const sourceRow =
                 sourcePixels + (sourceY + (y - d.top)) * sourcePitch + sourceX * Reader::kBytes;
-            const int32_t left = d.left;
-            traverseRow(
-                row, d.left, d.right,
-                [&](int32_t x) {
-                    uint8_t* const p = row + std::ptrdiff_t{x} * 4;
-                    const uint32_t s = Reader::read(sourceRow + std::ptrdiff_t{x - left} * Reader::kBytes);
-                    storeWord(p, composeExact<Mode, kWeighting>(s, loadWord(p), opacityWeight));
-                },
-                [&](int32_t x) {
-                    body(row + std::ptrdiff_t{x} * 4, sourceRow + std::ptrdiff_t{x - left} * Reader::kBytes);
-                });
+            traverseRow(row, d.left, d.right, Row{row, sourceRow, d.left, opacityWeight, body});
         }
     }
 };

@@ -24,6 +24,21 @@ namespace tessary::kernels {
 template <class Path, BlendMode Mode, bool WithOpacity, bool Translucent>
 struct FillKernel {
     static constexpr Weighting kWeighting = WithOpacity || Translucent ? Weighting::Constant : Weighting::None;
+    using Body = typename Path::template FillBody<Mode, kWeighting>;
+
+    // One target row as the traversal sees it.
+    struct Row {
+        uint8_t* row;
+        uint32_t color;
+        int exactWeight;
+        const Body& body;
+
+        void exactPixel(int32_t x) const {
+            uint8_t* const p = row + std::ptrdiff_t{x} * 4;
+            storeWord(p, composeExact<Mode, kWeighting>(color, loadWord(p), exactWeight));
+        }
+        void vectorBody(int32_t x) const { body(row + std::ptrdiff_t{x} * 4); }
+    };
 
     static void run(IImage& target, const Rect& area, const FillRequest& request) {
         const Rect d = clipToTarget(target, area);
@@ -58,16 +73,10 @@ struct FillKernel {
             return;
         }
 
-        const typename Path::template FillBody<Mode, kWeighting> body(color, splitWeight);
+        const Body body(color, splitWeight);
         for (int32_t y = d.top; y < d.bottom; ++y) {
             uint8_t* const row = pixels + y * pitch;
-            traverseRow(
-                row, d.left, d.right,
-                [&](int32_t x) {
-                    uint8_t* const p = row + std::ptrdiff_t{x} * 4;
-                    storeWord(p, composeExact<Mode, kWeighting>(color, loadWord(p), exactWeight));
-                },
-                [&](int32_t x) { body(row + std::ptrdiff_t{x} * 4); });
+            traverseRow(row, d.left, d.right, Row{row, color, exactWeight, body});
         }
     }
 };

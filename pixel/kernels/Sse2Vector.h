@@ -43,11 +43,16 @@ struct Sse2Vector {
     static Reg orBits(Reg a, Reg b) { return _mm_or_si128(a, b); }
     static Reg xorBits(Reg a, Reg b) { return _mm_xor_si128(a, b); }
 
-    // Weights in the low 16 bits of each pixel's lane, to one per channel
-    // lane in the order of unpackLo8/unpackHi8.
-    static Halves<Sse2Vector> spreadWeights(Reg weight32) {
-        const Reg pairs = _mm_or_si128(weight32, _mm_slli_epi32(weight32, 16));
-        return Halves<Sse2Vector>{_mm_unpacklo_epi32(pairs, pairs), _mm_unpackhi_epi32(pairs, pairs)};
+    // The 8 alphas of a group packed into one register's 16-bit lanes, so
+    // the weight formula runs once per group; each weight then goes to the
+    // four channel lanes of its pixel, in the order of unpackLo8/unpackHi8.
+    template <class Weigh>
+    static GroupWeights<Sse2Vector> weighAlphas(const Group<Sse2Vector>& s, Weigh weigh) {
+        const Reg w = weigh(_mm_packs_epi32(_mm_srli_epi32(s.reg[0], 24), _mm_srli_epi32(s.reg[1], 24)));
+        const Reg w0123 = _mm_unpacklo_epi16(w, w);
+        const Reg w4567 = _mm_unpackhi_epi16(w, w);
+        return GroupWeights<Sse2Vector>{{{_mm_unpacklo_epi32(w0123, w0123), _mm_unpackhi_epi32(w0123, w0123)},
+                                         {_mm_unpacklo_epi32(w4567, w4567), _mm_unpackhi_epi32(w4567, w4567)}}};
     }
 };
 

@@ -29,6 +29,7 @@ void storeRun(uint8_t* p, std::size_t count, uint32_t pixel) {
     for (std::size_t i = 0; i < count; ++i) storeWord(p + i * 4, pixel);
 }
 
-void copyRun(uint8_t* p, const uint8_t* source, std::size_t count) { std::memcpy(p, source, count * 4); }
+// memmove: a source that shares its pixels with the target must not be undefined behaviour.
+void copyRun(uint8_t* p, const uint8_t* source, std::size_t count) { std::memmove(p, source, count * 4); }
 
 }  // namespace tessary::kernels

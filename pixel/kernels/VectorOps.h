@@ -105,57 +105,77 @@ struct VectorBlend<V, BlendMode::InverseMultiply> {
     }
 };
 
-// The vector path's weights of one register of pixels, per channel lane.
+// A group of 8 pixels in registers.
+template <class V>
+struct Group {
+    static constexpr int kRegisters = kGroupPixels / V::kPixels;
+    typename V::Reg reg[kRegisters];
+};
+
+// The weights of a group, one per channel lane, in the layout of widenHigh.
+template <class V>
+struct GroupWeights {
+    Halves<V> reg[Group<V>::kRegisters];
+};
+
+// The vector path's weights of a group of pixels.
 template <class V, Weighting W>
 class VectorWeights;
-
-template <class V>
-class VectorWeights<V, Weighting::None> {
-public:
-    explicit VectorWeights(int) {}
-};
 
 template <class V>
 class VectorWeights<V, Weighting::Constant> {
 public:
     explicit VectorWeights(int weight) : weight_(V::set16(weight)) {}
-    Halves<V> of(typename V::Reg) const { return Halves<V>{weight_, weight_}; }
+    GroupWeights<V> of(const Group<V>&) const {
+        GroupWeights<V> weights;
+        for (Halves<V>& w : weights.reg) w = Halves<V>{weight_, weight_};
+        return weights;
+    }
 
 private:
     typename V::Reg weight_;
 };
 
-// Per-pixel weights from the alpha in byte 3, computed side by side in the
-// low 16 bits of each pixel's 32-bit lane (the high 16 bits stay 0), then
-// spread over the pixel's channel lanes.
+// Per-pixel weights from the alpha in byte 3. The policy gathers the alphas
+// of a group into 16-bit lanes (as densely as its instructions allow; unused
+// lanes hold 0), the formula runs on all of them side by side, and the policy
+// spreads each weight over its pixel's channel lanes.
+// toWeight(a) = (a × 129) >> 7 = a + (a >> 7), lane by lane.
+template <class V>
+struct AlphaWeight {
+    typename V::Reg operator()(typename V::Reg a) const { return V::add16(a, V::template srli16<7>(a)); }
+};
+
+// weightSplit(a, o): a × o fits 16 bits (at most 65280); mulhi by 258 is the >> 16.
+template <class V>
+struct AlphaOpacityWeight {
+    typename V::Reg opacity;
+    typename V::Reg operator()(typename V::Reg a) const {
+        return V::mulhi16(V::mullo16(a, opacity), V::set16(258));
+    }
+};
+
 template <class V>
 class VectorWeights<V, Weighting::Alpha> {
 public:
     explicit VectorWeights(int) {}
-    Halves<V> of(typename V::Reg s) const {
-        const typename V::Reg alpha = V::template srli32<24>(s);
-        return V::spreadWeights(V::add16(alpha, V::template srli16<7>(alpha)));  // toWeight
-    }
+    GroupWeights<V> of(const Group<V>& s) const { return V::weighAlphas(s, AlphaWeight<V>{}); }
 };
 
 template <class V>
 class VectorWeights<V, Weighting::AlphaOpacity> {
 public:
-    explicit VectorWeights(int opacityWeight) : opacity_(V::set32(static_cast<uint32_t>(opacityWeight))) {}
-    // weightSplit: a × o fits 16 bits (at most 65280); mulhi by 258 is the >> 16.
-    Halves<V> of(typename V::Reg s) const {
-        const typename V::Reg alpha = V::template srli32<24>(s);
-        return V::spreadWeights(V::mulhi16(V::mullo16(alpha, opacity_), V::set32(258)));
-    }
+    explicit VectorWeights(int opacityWeight) : weigh_{V::set16(opacityWeight)} {}
+    GroupWeights<V> of(const Group<V>& s) const { return V::weighAlphas(s, weigh_); }
 
 private:
-    typename V::Reg opacity_;
+    AlphaOpacityWeight<V> weigh_;
 };
 
 // One register of pixels on the vector path: unweighted Normal stores s
 // whole, every other member leaves byte 3 at 0, as the exact path does.
 template <class V, BlendMode Mode, Weighting W>
-inline typename V::Reg compose(typename V::Reg s, typename V::Reg d, const VectorWeights<V, W>& weights) {
+inline typename V::Reg compose(typename V::Reg s, typename V::Reg d, const Halves<V>& w) {
     const typename V::Reg colorMask = V::set32(kColorMask);
     if constexpr (W == Weighting::None) {
         if constexpr (Mode == BlendMode::Normal) return s;
@@ -163,18 +183,10 @@ inline typename V::Reg compose(typename V::Reg s, typename V::Reg d, const Vecto
     } else {
         const Halves<V> dHigh = widenHigh<V>(d);
         const Halves<V> bHigh = VectorBlend<V, Mode>::high(s, d, dHigh);
-        const Halves<V> w = weights.of(s);
         return V::andBits(V::pack16(mixHigh<V>(bHigh.lo, dHigh.lo, w.lo), mixHigh<V>(bHigh.hi, dHigh.hi, w.hi)),
                           colorMask);
     }
 }
-
-// A group of 8 pixels in registers.
-template <class V>
-struct Group {
-    static constexpr int kRegisters = kGroupPixels / V::kPixels;
-    typename V::Reg reg[kRegisters];
-};
 
 // Reads 8 source pixels of one format as 32-bit pixels; each policy
 // specialises it for its instruction set.
@@ -184,24 +196,25 @@ struct VectorReader;
 // The 8-pixel vector body of a path over policy V.
 template <class V>
 struct VectorPath {
+    // A fill's weight is the same for every pixel (Constant) or there is none.
     template <BlendMode Mode, Weighting W>
     class FillBody {
     public:
-        FillBody(uint32_t color, int weight) : color_(V::set32(color)), weights_(weight) {}
+        FillBody(uint32_t color, int weight) : color_(V::set32(color)), weight_(V::set16(weight)) {}
         void operator()(uint8_t* target) const {
             for (int i = 0; i < Group<V>::kRegisters; ++i) {
                 uint8_t* const p = target + i * V::kPixels * 4;
                 if constexpr (Mode == BlendMode::Normal && W == Weighting::None) {
                     V::store(p, color_);
                 } else {
-                    V::store(p, compose<V, Mode, W>(color_, V::load(p), weights_));
+                    V::store(p, compose<V, Mode, W>(color_, V::load(p), Halves<V>{weight_, weight_}));
                 }
             }
         }
 
     private:
         typename V::Reg color_;
-        VectorWeights<V, W> weights_;
+        typename V::Reg weight_;
     };
 
     template <BlendMode Mode, PixelFormat Format, Weighting W>
@@ -210,18 +223,24 @@ struct VectorPath {
         explicit BlitBody(int opacityWeight) : weights_(opacityWeight) {}
         void operator()(uint8_t* target, const uint8_t* source) const {
             const Group<V> s = VectorReader<V, Format>::read(source);
-            for (int i = 0; i < Group<V>::kRegisters; ++i) {
-                uint8_t* const p = target + i * V::kPixels * 4;
-                if constexpr (Mode == BlendMode::Normal && W == Weighting::None) {
-                    V::store(p, s.reg[i]);
-                } else {
-                    V::store(p, compose<V, Mode, W>(s.reg[i], V::load(p), weights_));
+            if constexpr (W == Weighting::None) {
+                for (int i = 0; i < Group<V>::kRegisters; ++i) {
+                    uint8_t* const p = target + i * V::kPixels * 4;
+                    if constexpr (Mode == BlendMode::Normal) V::store(p, s.reg[i]);
+                    else V::store(p, compose<V, Mode, W>(s.reg[i], V::load(p), Halves<V>{}));
+                }
+            } else {
+                const GroupWeights<V> w = weights_.of(s);
+                for (int i = 0; i < Group<V>::kRegisters; ++i) {
+                    uint8_t* const p = target + i * V::kPixels * 4;
+                    V::store(p, compose<V, Mode, W>(s.reg[i], V::load(p), w.reg[i]));
                 }
             }
         }
 
     private:
-        VectorWeights<V, W> weights_;
+        // Unweighted members keep a constant weight they never use.
+        VectorWeights<V, W == Weighting::None ? Weighting::Constant : W> weights_;
     };
 };
 

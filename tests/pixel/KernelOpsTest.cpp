@@ -109,20 +109,24 @@ TEST(Sse2Ops, PerPixelWeightsForEveryAlphaAndOpacity) {
     for (int opacity = 0; opacity <= 256; ++opacity) {
         const VectorWeights<V, Weighting::AlphaOpacity> combined(opacity);
         const VectorWeights<V, Weighting::Alpha> alphaOnly(0);
-        for (int a = 0; a < 256; a += 4) {
-            // Alpha in byte 3 of four pixels, other bytes busy.
-            const __m128i pixels = _mm_setr_epi32(int(uint32_t(a) << 24 | 0xFFFFFF), int(uint32_t(a + 1) << 24 | 0x123456),
-                                                  int(uint32_t(a + 2) << 24), int(uint32_t(a + 3) << 24 | 0xFF00FF));
-            const Halves<V> both = combined.of(pixels);
-            const Halves<V> alpha = alphaOnly.of(pixels);
-            const auto bothLo = lanes16(both.lo), bothHi = lanes16(both.hi);
-            const auto alphaLo = lanes16(alpha.lo), alphaHi = lanes16(alpha.hi);
-            for (int lane = 0; lane < 8; ++lane) {
-                const int pixel = lane / 4;
-                ASSERT_EQ(bothLo[lane], weightSplit(a + pixel, opacity)) << a + pixel << " " << opacity;
-                ASSERT_EQ(bothHi[lane], weightSplit(a + 2 + pixel, opacity)) << a + 2 + pixel << " " << opacity;
-                ASSERT_EQ(alphaLo[lane], toWeight(a + pixel));
-                ASSERT_EQ(alphaHi[lane], toWeight(a + 2 + pixel));
+        for (int a = 0; a < 256; a += 8) {
+            // Alpha in byte 3 of eight pixels, the other bytes busy.
+            Group<V> pixels{};
+            uint32_t words[8];
+            for (int i = 0; i < 8; ++i) words[i] = uint32_t(a + i) << 24 | (0x9E3779u * uint32_t(i + 1) & 0xFFFFFFu);
+            for (int r = 0; r < 2; ++r) pixels.reg[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(words + 4 * r));
+            const GroupWeights<V> both = combined.of(pixels);
+            const GroupWeights<V> alpha = alphaOnly.of(pixels);
+            for (int i = 0; i < 8; ++i) {
+                // Pixel i sits in register i / 4, half (i % 4) / 2, lanes 4 (i % 2) .. 4 (i % 2) + 3.
+                const Halves<V>& b = both.reg[i / 4];
+                const Halves<V>& o = alpha.reg[i / 4];
+                const auto bothLanes = lanes16(i % 4 < 2 ? b.lo : b.hi);
+                const auto alphaLanes = lanes16(i % 4 < 2 ? o.lo : o.hi);
+                for (int c = 0; c < 4; ++c) {
+                    ASSERT_EQ(bothLanes[4 * (i % 2) + c], weightSplit(a + i, opacity)) << a + i << " " << opacity;
+                    ASSERT_EQ(alphaLanes[4 * (i % 2) + c], toWeight(a + i)) << a + i;
+                }
             }
         }
     }
