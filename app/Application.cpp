@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "app/DemoWindow.h"
+#include "platform/sdl/SdlError.h"
 #include "platform/sdl/SdlMessageBox.h"
 #include "platform/sdl/SdlVideo.h"
 #include "platform/sdl/SdlWindow.h"
@@ -33,17 +34,20 @@ std::string currentDirectory() {
     return path;
 }
 
-// The exception's own message first, as it stands; then what a person needs
-// to put it right.
+// The exception's own message first, as it stands; then, for the failures
+// that a person can put right (a file missing, unreadable or broken), how.
 std::string describeSceneFailure(const std::exception& error) {
     std::string text = error.what();
-    if (const auto* systemError = dynamic_cast<const tessary::Win32Exception*>(&error)) {
+    const auto* systemError = dynamic_cast<const tessary::Win32Exception*>(&error);
+    if (systemError != nullptr) {
         text += " (";
         text += std::strerror(static_cast<int>(systemError->getErrorCode()));
         text += ")";
     }
-    text += "\nThe demo reads \"load.gra\", \"snow.png\" and \"snow2.png\" from the directory it starts in: ";
-    text += currentDirectory();
+    if (systemError != nullptr || dynamic_cast<const tessary::IoException*>(&error) != nullptr) {
+        text += "\nThe demo reads \"load.gra\", \"snow.png\" and \"snow2.png\" from the directory it starts in: ";
+        text += currentDirectory();
+    }
     return text;
 }
 
@@ -103,6 +107,10 @@ int runWindow(const std::string& programName, const tessary::SdlVideo& video, te
     std::unique_ptr<DemoWindow> demo;
     try {
         demo = std::make_unique<DemoWindow>(*window, eventTypes, std::move(workerCount));
+    } catch (const tessary::SdlError& error) {
+        // The window itself is not usable (no surface, no timer).
+        reportError(programName, std::string("cannot set up the window: ") + error.what());
+        return 1;
     } catch (const std::exception& error) {
         const std::string text = describeSceneFailure(error);
         reportError(programName, text);
