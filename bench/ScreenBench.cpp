@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -152,17 +153,22 @@ void BM_FullDirtyFrames(benchmark::State& state) {
 }
 BENCHMARK(BM_FullDirtyFrames)->ArgName("workers")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The same fixed amount of plain arithmetic on one thread and split over
-// `threads`: how much faster the machine lets n threads be right now. On a
-// shared machine this is the ceiling of the frame loop's speedup.
+// The same fixed amount of plain arithmetic on one thread and on `threads`,
+// handed out in small chunks from a shared counter as the bands are: how much
+// faster the machine lets n threads be right now. On a shared machine this is
+// the ceiling of the frame loop's speedup.
 double timeArithmetic(uint32_t threads) {
-    constexpr uint64_t kSteps = 40000000;
+    constexpr uint32_t kChunks = 400;
+    constexpr uint64_t kStepsPerChunk = 100000;
+    std::atomic<uint32_t> nextChunk{0};
     const auto begin = Clock::now();
     std::vector<std::thread> pool;
     for (uint32_t t = 0; t < threads; ++t) {
-        pool.emplace_back([threads] {
+        pool.emplace_back([&nextChunk] {
             uint64_t x = 1;
-            for (uint64_t i = 0; i < kSteps / threads; ++i) x = x * 6364136223846793005u + 1442695040888963407u;
+            while (nextChunk.fetch_add(1) < kChunks) {
+                for (uint64_t i = 0; i < kStepsPerChunk; ++i) x = x * 6364136223846793005u + 1442695040888963407u;
+            }
             benchmark::DoNotOptimize(x);
         });
     }
