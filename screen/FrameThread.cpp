@@ -185,7 +185,8 @@ void WorkerPool::shutdown() {
         try {
             worker.thread->interrupt();
         } catch (const std::exception&) {
-            // The Thread's own destructor tries again before it frees anything.
+            // Joined all the same: the running worker uses its Thread, which
+            // must not be freed before the worker ends.
         }
     }
     for (Worker& worker : workers_) worker.thread->join();
