@@ -20,14 +20,9 @@ struct Avx2Vector {
     static Reg load(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
     static void store(uint8_t* p, Reg v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
 
-    static Reg zero() { return _mm256_setzero_si256(); }
     static Reg set32(uint32_t v) { return _mm256_set1_epi32(static_cast<int>(v)); }
     static Reg set16(int v) { return _mm256_set1_epi16(static_cast<short>(v)); }
 
-    // Unpacks and packs work within each 128-bit half; pack undoes unpack.
-    static Reg unpackLo8(Reg a, Reg b) { return _mm256_unpacklo_epi8(a, b); }
-    static Reg unpackHi8(Reg a, Reg b) { return _mm256_unpackhi_epi8(a, b); }
-    static Reg pack16(Reg a, Reg b) { return _mm256_packus_epi16(a, b); }
 
     static Reg add16(Reg a, Reg b) { return _mm256_add_epi16(a, b); }
     static Reg sub16(Reg a, Reg b) { return _mm256_sub_epi16(a, b); }
@@ -39,6 +34,8 @@ struct Avx2Vector {
     static Reg slli16(Reg a) { return _mm256_slli_epi16(a, N); }
     template <int N>
     static Reg srli32(Reg a) { return _mm256_srli_epi32(a, N); }
+    template <int N>
+    static Reg slli32(Reg a) { return _mm256_slli_epi32(a, N); }
     static Reg addSaturate8(Reg a, Reg b) { return _mm256_adds_epu8(a, b); }
     static Reg subtractSaturate8(Reg a, Reg b) { return _mm256_subs_epu8(a, b); }
     static Reg andBits(Reg a, Reg b) { return _mm256_and_si256(a, b); }
@@ -48,18 +45,6 @@ struct Avx2Vector {
     // The same byte shuffle in both 128-bit halves.
     static Reg shuffleInHalves(Reg v, __m128i pattern) {
         return _mm256_shuffle_epi8(v, _mm256_broadcastsi128_si256(pattern));
-    }
-
-    // The alphas stay in their pixels' 32-bit lanes (the upper 16 bits 0);
-    // each weight, in bytes 0-1 of its lane, is then copied to the pixel's
-    // four channel lanes in the order of unpackLo8 (pixels 0, 1 of each
-    // half) and unpackHi8 (pixels 2, 3).
-    template <class Weigh>
-    static GroupWeights<Avx2Vector> weighAlphas(const Group<Avx2Vector>& s, Weigh weigh) {
-        const Reg w = weigh(_mm256_srli_epi32(s.reg[0], 24));
-        return GroupWeights<Avx2Vector>{
-            {{shuffleInHalves(w, _mm_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5)),
-              shuffleInHalves(w, _mm_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13))}}};
     }
 };
 

@@ -19,13 +19,9 @@ struct Sse2Vector {
     static void store(uint8_t* p, Reg v) { _mm_store_si128(reinterpret_cast<__m128i*>(p), v); }
     static Reg loadUnaligned(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 
-    static Reg zero() { return _mm_setzero_si128(); }
     static Reg set32(uint32_t v) { return _mm_set1_epi32(static_cast<int>(v)); }
     static Reg set16(int v) { return _mm_set1_epi16(static_cast<short>(v)); }
 
-    static Reg unpackLo8(Reg a, Reg b) { return _mm_unpacklo_epi8(a, b); }
-    static Reg unpackHi8(Reg a, Reg b) { return _mm_unpackhi_epi8(a, b); }
-    static Reg pack16(Reg a, Reg b) { return _mm_packus_epi16(a, b); }
 
     static Reg add16(Reg a, Reg b) { return _mm_add_epi16(a, b); }
     static Reg sub16(Reg a, Reg b) { return _mm_sub_epi16(a, b); }
@@ -37,23 +33,13 @@ struct Sse2Vector {
     static Reg slli16(Reg a) { return _mm_slli_epi16(a, N); }
     template <int N>
     static Reg srli32(Reg a) { return _mm_srli_epi32(a, N); }
+    template <int N>
+    static Reg slli32(Reg a) { return _mm_slli_epi32(a, N); }
     static Reg addSaturate8(Reg a, Reg b) { return _mm_adds_epu8(a, b); }
     static Reg subtractSaturate8(Reg a, Reg b) { return _mm_subs_epu8(a, b); }
     static Reg andBits(Reg a, Reg b) { return _mm_and_si128(a, b); }
     static Reg orBits(Reg a, Reg b) { return _mm_or_si128(a, b); }
     static Reg xorBits(Reg a, Reg b) { return _mm_xor_si128(a, b); }
-
-    // The 8 alphas of a group packed into one register's 16-bit lanes, so
-    // the weight formula runs once per group; each weight then goes to the
-    // four channel lanes of its pixel, in the order of unpackLo8/unpackHi8.
-    template <class Weigh>
-    static GroupWeights<Sse2Vector> weighAlphas(const Group<Sse2Vector>& s, Weigh weigh) {
-        const Reg w = weigh(_mm_packs_epi32(_mm_srli_epi32(s.reg[0], 24), _mm_srli_epi32(s.reg[1], 24)));
-        const Reg w0123 = _mm_unpacklo_epi16(w, w);
-        const Reg w4567 = _mm_unpackhi_epi16(w, w);
-        return GroupWeights<Sse2Vector>{{{_mm_unpacklo_epi32(w0123, w0123), _mm_unpackhi_epi32(w0123, w0123)},
-                                         {_mm_unpacklo_epi32(w4567, w4567), _mm_unpackhi_epi32(w4567, w4567)}}};
-    }
 };
 
 // 8 bytes, each replicated into a whole pixel.

@@ -12,28 +12,39 @@
 
 namespace tessary::kernels {
 
-// The pixels of one register widened to one channel per 16-bit lane, in the
-// order the policy's unpacks leave them; pack puts them back.
+// A register of pixels with one channel per 16-bit lane, split by masks and
+// shifts instead of byte shuffles (those compete for one execution port and
+// were the bottleneck): `even` holds blue and red (bytes 0 and 2 of each
+// pixel), `odd` green and byte 3. Both halves keep the pixel order, so one
+// weight per pixel serves both: it only has to fill its pixel's 32-bit lane.
 template <class V>
-struct Halves {
-    typename V::Reg lo;
-    typename V::Reg hi;
+struct Channels {
+    typename V::Reg even;
+    typename V::Reg odd;
 };
 
-// Each byte v as v << 8 in its lane: the form mulhi wants, see mixHigh.
+// Each channel c as c << 8 in its lane: the form mulhi wants, see mixHigh.
+// Byte 3 becomes 0, so whatever is mixed from it stays 0.
 template <class V>
-inline Halves<V> widenHigh(typename V::Reg v) {
-    return Halves<V>{V::unpackLo8(V::zero(), v), V::unpackHi8(V::zero(), v)};
+inline Channels<V> widenHigh(typename V::Reg v) {
+    return Channels<V>{V::template slli16<8>(v), V::andBits(v, V::set32(0x0000FF00u))};
 }
 
+// Each channel as it is, one per lane (byte 3's lane is left as it comes).
 template <class V>
-inline Halves<V> widen(typename V::Reg v) {
-    return Halves<V>{V::unpackLo8(v, V::zero()), V::unpackHi8(v, V::zero())};
+inline Channels<V> widen(typename V::Reg v) {
+    return Channels<V>{V::andBits(v, V::set16(0x00FF)), V::template srli16<8>(v)};
+}
+
+// The pixels back from channels of at most 255 each.
+template <class V>
+inline typename V::Reg narrow(const Channels<V>& c) {
+    return V::orBits(c.even, V::template slli16<8>(c.odd));
 }
 
 // mixSplit per lane. With b and d given as value << 8, mulhi(value << 8, w)
 // is exactly (value × w) >> 8: each product is truncated on its own, as the
-// split formula wants, in one instruction.
+// split formula wants, in one instruction. The two add up to at most 255.
 template <class V>
 inline typename V::Reg mixHigh(typename V::Reg bHigh, typename V::Reg dHigh, typename V::Reg w) {
     const typename V::Reg inverse = V::sub16(V::set16(256), w);
@@ -43,12 +54,13 @@ inline typename V::Reg mixHigh(typename V::Reg bHigh, typename V::Reg dHigh, typ
 // (toWeight(s) × d) >> 8 per lane, s plain and d given as d << 8;
 // toWeight(v) = (v × 129) >> 7 = v + (v >> 7).
 template <class V>
-inline typename V::Reg multiplyHalf(typename V::Reg sPlain, typename V::Reg dHigh) {
+inline typename V::Reg multiplyLanes(typename V::Reg sPlain, typename V::Reg dHigh) {
     return V::mulhi16(dHigh, V::add16(sPlain, V::template srli16<7>(sPlain)));
 }
 
-// The blend of one mode. bytes: b for a register of pixels (bytes 0-2
-// exact, byte 3 any). high: b << 8 per 16-bit lane, given d already widened.
+// The blend of one mode. bytes: b for a register of pixels, bytes 0-2 exact
+// (byte 3 any). high: b << 8 per channel lane, byte 3's lane 0, given d
+// already widened by widenHigh.
 template <class V, BlendMode Mode>
 struct VectorBlend;
 
@@ -56,52 +68,51 @@ template <class V>
 struct VectorBlend<V, BlendMode::Normal> {
     using Reg = typename V::Reg;
     static Reg bytes(Reg s, Reg) { return s; }
-    static Halves<V> high(Reg s, Reg, const Halves<V>&) { return widenHigh<V>(s); }
+    static Channels<V> high(Reg s, Reg, const Channels<V>&) { return widenHigh<V>(s); }
 };
 
 template <class V>
 struct VectorBlend<V, BlendMode::Add> {
     using Reg = typename V::Reg;
     static Reg bytes(Reg s, Reg d) { return V::addSaturate8(d, s); }
-    static Halves<V> high(Reg s, Reg d, const Halves<V>&) { return widenHigh<V>(bytes(s, d)); }
+    static Channels<V> high(Reg s, Reg d, const Channels<V>&) { return widenHigh<V>(bytes(s, d)); }
 };
 
 template <class V>
 struct VectorBlend<V, BlendMode::Subtract> {
     using Reg = typename V::Reg;
     static Reg bytes(Reg s, Reg d) { return V::subtractSaturate8(d, s); }
-    static Halves<V> high(Reg s, Reg d, const Halves<V>&) { return widenHigh<V>(bytes(s, d)); }
+    static Channels<V> high(Reg s, Reg d, const Channels<V>&) { return widenHigh<V>(bytes(s, d)); }
 };
 
 template <class V>
 struct VectorBlend<V, BlendMode::Multiply> {
     using Reg = typename V::Reg;
-    static Reg bytes(Reg s, Reg d) {
-        const Halves<V> sPlain = widen<V>(s);
-        const Halves<V> dHigh = widenHigh<V>(d);
-        return V::pack16(multiplyHalf<V>(sPlain.lo, dHigh.lo), multiplyHalf<V>(sPlain.hi, dHigh.hi));
+    static Channels<V> lanes(Reg s, const Channels<V>& dHigh) {
+        const Channels<V> sPlain = widen<V>(s);
+        return Channels<V>{multiplyLanes<V>(sPlain.even, dHigh.even), multiplyLanes<V>(sPlain.odd, dHigh.odd)};
     }
-    static Halves<V> high(Reg s, Reg, const Halves<V>& dHigh) {
-        const Halves<V> sPlain = widen<V>(s);
-        return Halves<V>{V::template slli16<8>(multiplyHalf<V>(sPlain.lo, dHigh.lo)),
-                         V::template slli16<8>(multiplyHalf<V>(sPlain.hi, dHigh.hi))};
+    static Reg bytes(Reg s, Reg d) { return narrow<V>(lanes(s, widenHigh<V>(d))); }
+    static Channels<V> high(Reg s, Reg, const Channels<V>& dHigh) {
+        const Channels<V> b = lanes(s, dHigh);
+        return Channels<V>{V::template slli16<8>(b.even), V::template slli16<8>(b.odd)};
     }
 };
 
 // Multiply of the complements: 255 − v is v XOR 0xFF, and (255 − d) << 8 is
-// (d << 8) XOR 0xFF00.
+// (d << 8) XOR 0xFF00 (byte 3's lane stays 0).
 template <class V>
 struct VectorBlend<V, BlendMode::InverseMultiply> {
     using Reg = typename V::Reg;
+    using Multiply = VectorBlend<V, BlendMode::Multiply>;
     static Reg bytes(Reg s, Reg d) {
         const Reg ones = V::set32(0xFFFFFFFFu);
-        return VectorBlend<V, BlendMode::Multiply>::bytes(V::xorBits(s, ones), V::xorBits(d, ones));
+        return Multiply::bytes(V::xorBits(s, ones), V::xorBits(d, ones));
     }
-    static Halves<V> high(Reg s, Reg d, const Halves<V>& dHigh) {
-        const Reg highOnes = V::set16(0xFF00);
-        return VectorBlend<V, BlendMode::Multiply>::high(
-            V::xorBits(s, V::set32(0xFFFFFFFFu)), d,
-            Halves<V>{V::xorBits(dHigh.lo, highOnes), V::xorBits(dHigh.hi, highOnes)});
+    static Channels<V> high(Reg s, Reg d, const Channels<V>& dHigh) {
+        const Channels<V> complement{V::xorBits(dHigh.even, V::set16(0xFF00)),
+                                     V::xorBits(dHigh.odd, V::set32(0x0000FF00u))};
+        return Multiply::high(V::xorBits(s, V::set32(0xFFFFFFFFu)), d, complement);
     }
 };
 
@@ -112,34 +123,6 @@ struct Group {
     typename V::Reg reg[kRegisters];
 };
 
-// The weights of a group, one per channel lane, in the layout of widenHigh.
-template <class V>
-struct GroupWeights {
-    Halves<V> reg[Group<V>::kRegisters];
-};
-
-// The vector path's weights of a group of pixels.
-template <class V, Weighting W>
-class VectorWeights;
-
-template <class V>
-class VectorWeights<V, Weighting::Constant> {
-public:
-    explicit VectorWeights(int weight) : weight_(V::set16(weight)) {}
-    GroupWeights<V> of(const Group<V>&) const {
-        GroupWeights<V> weights;
-        for (Halves<V>& w : weights.reg) w = Halves<V>{weight_, weight_};
-        return weights;
-    }
-
-private:
-    typename V::Reg weight_;
-};
-
-// Per-pixel weights from the alpha in byte 3. The policy gathers the alphas
-// of a group into 16-bit lanes (as densely as its instructions allow; unused
-// lanes hold 0), the formula runs on all of them side by side, and the policy
-// spreads each weight over its pixel's channel lanes.
 // toWeight(a) = (a × 129) >> 7 = a + (a >> 7), lane by lane.
 template <class V>
 struct AlphaWeight {
@@ -155,18 +138,41 @@ struct AlphaOpacityWeight {
     }
 };
 
+// The vector path's weight of each pixel of a register, in every 16-bit lane
+// of the pixel's 32-bit lane.
+template <class V, Weighting W>
+class VectorWeights;
+
+template <class V>
+class VectorWeights<V, Weighting::Constant> {
+public:
+    explicit VectorWeights(int weight) : weight_(V::set16(weight)) {}
+    typename V::Reg of(typename V::Reg) const { return weight_; }
+
+private:
+    typename V::Reg weight_;
+};
+
+// From the alpha in byte 3: the formula runs in the low 16 bits of each
+// pixel's lane (the high 16 bits stay 0), then the weight is copied up.
+template <class V, class Weigh>
+inline typename V::Reg weighAlphas(typename V::Reg s, const Weigh& weigh) {
+    const typename V::Reg w = weigh(V::template srli32<24>(s));
+    return V::orBits(w, V::template slli32<16>(w));
+}
+
 template <class V>
 class VectorWeights<V, Weighting::Alpha> {
 public:
     explicit VectorWeights(int) {}
-    GroupWeights<V> of(const Group<V>& s) const { return V::weighAlphas(s, AlphaWeight<V>{}); }
+    typename V::Reg of(typename V::Reg s) const { return weighAlphas<V>(s, AlphaWeight<V>{}); }
 };
 
 template <class V>
 class VectorWeights<V, Weighting::AlphaOpacity> {
 public:
     explicit VectorWeights(int opacityWeight) : weigh_{V::set16(opacityWeight)} {}
-    GroupWeights<V> of(const Group<V>& s) const { return V::weighAlphas(s, weigh_); }
+    typename V::Reg of(typename V::Reg s) const { return weighAlphas<V>(s, weigh_); }
 
 private:
     AlphaOpacityWeight<V> weigh_;
@@ -175,16 +181,16 @@ private:
 // One register of pixels on the vector path: unweighted Normal stores s
 // whole, every other member leaves byte 3 at 0, as the exact path does.
 template <class V, BlendMode Mode, Weighting W>
-inline typename V::Reg compose(typename V::Reg s, typename V::Reg d, const Halves<V>& w) {
-    const typename V::Reg colorMask = V::set32(kColorMask);
+inline typename V::Reg compose(typename V::Reg s, typename V::Reg d, typename V::Reg w) {
     if constexpr (W == Weighting::None) {
         if constexpr (Mode == BlendMode::Normal) return s;
-        else return V::andBits(VectorBlend<V, Mode>::bytes(s, d), colorMask);
+        else if constexpr (Mode == BlendMode::Add || Mode == BlendMode::Subtract)
+            return V::andBits(VectorBlend<V, Mode>::bytes(s, d), V::set32(kColorMask));
+        else return VectorBlend<V, Mode>::bytes(s, d);  // byte 3 multiplied by 0
     } else {
-        const Halves<V> dHigh = widenHigh<V>(d);
-        const Halves<V> bHigh = VectorBlend<V, Mode>::high(s, d, dHigh);
-        return V::andBits(V::pack16(mixHigh<V>(bHigh.lo, dHigh.lo, w.lo), mixHigh<V>(bHigh.hi, dHigh.hi, w.hi)),
-                          colorMask);
+        const Channels<V> dHigh = widenHigh<V>(d);
+        const Channels<V> bHigh = VectorBlend<V, Mode>::high(s, d, dHigh);
+        return narrow<V>(Channels<V>{mixHigh<V>(bHigh.even, dHigh.even, w), mixHigh<V>(bHigh.odd, dHigh.odd, w)});
     }
 }
 
@@ -207,7 +213,7 @@ struct VectorPath {
                 if constexpr (Mode == BlendMode::Normal && W == Weighting::None) {
                     V::store(p, color_);
                 } else {
-                    V::store(p, compose<V, Mode, W>(color_, V::load(p), Halves<V>{weight_, weight_}));
+                    V::store(p, compose<V, Mode, W>(color_, V::load(p), weight_));
                 }
             }
         }
@@ -223,17 +229,12 @@ struct VectorPath {
         explicit BlitBody(int opacityWeight) : weights_(opacityWeight) {}
         void operator()(uint8_t* target, const uint8_t* source) const {
             const Group<V> s = VectorReader<V, Format>::read(source);
-            if constexpr (W == Weighting::None) {
-                for (int i = 0; i < Group<V>::kRegisters; ++i) {
-                    uint8_t* const p = target + i * V::kPixels * 4;
-                    if constexpr (Mode == BlendMode::Normal) V::store(p, s.reg[i]);
-                    else V::store(p, compose<V, Mode, W>(s.reg[i], V::load(p), Halves<V>{}));
-                }
-            } else {
-                const GroupWeights<V> w = weights_.of(s);
-                for (int i = 0; i < Group<V>::kRegisters; ++i) {
-                    uint8_t* const p = target + i * V::kPixels * 4;
-                    V::store(p, compose<V, Mode, W>(s.reg[i], V::load(p), w.reg[i]));
+            for (int i = 0; i < Group<V>::kRegisters; ++i) {
+                uint8_t* const p = target + i * V::kPixels * 4;
+                if constexpr (Mode == BlendMode::Normal && W == Weighting::None) {
+                    V::store(p, s.reg[i]);
+                } else {
+                    V::store(p, compose<V, Mode, W>(s.reg[i], V::load(p), weights_.of(s.reg[i])));
                 }
             }
         }

@@ -109,24 +109,16 @@ TEST(Sse2Ops, PerPixelWeightsForEveryAlphaAndOpacity) {
     for (int opacity = 0; opacity <= 256; ++opacity) {
         const VectorWeights<V, Weighting::AlphaOpacity> combined(opacity);
         const VectorWeights<V, Weighting::Alpha> alphaOnly(0);
-        for (int a = 0; a < 256; a += 8) {
-            // Alpha in byte 3 of eight pixels, the other bytes busy.
-            Group<V> pixels{};
-            uint32_t words[8];
-            for (int i = 0; i < 8; ++i) words[i] = uint32_t(a + i) << 24 | (0x9E3779u * uint32_t(i + 1) & 0xFFFFFFu);
-            for (int r = 0; r < 2; ++r) pixels.reg[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(words + 4 * r));
-            const GroupWeights<V> both = combined.of(pixels);
-            const GroupWeights<V> alpha = alphaOnly.of(pixels);
-            for (int i = 0; i < 8; ++i) {
-                // Pixel i sits in register i / 4, half (i % 4) / 2, lanes 4 (i % 2) .. 4 (i % 2) + 3.
-                const Halves<V>& b = both.reg[i / 4];
-                const Halves<V>& o = alpha.reg[i / 4];
-                const auto bothLanes = lanes16(i % 4 < 2 ? b.lo : b.hi);
-                const auto alphaLanes = lanes16(i % 4 < 2 ? o.lo : o.hi);
-                for (int c = 0; c < 4; ++c) {
-                    ASSERT_EQ(bothLanes[4 * (i % 2) + c], weightSplit(a + i, opacity)) << a + i << " " << opacity;
-                    ASSERT_EQ(alphaLanes[4 * (i % 2) + c], toWeight(a + i)) << a + i;
-                }
+        for (int a = 0; a < 256; a += 4) {
+            // Alpha in byte 3 of four pixels, the other bytes busy.
+            const __m128i pixels =
+                _mm_setr_epi32(int(uint32_t(a) << 24 | 0xFFFFFF), int(uint32_t(a + 1) << 24 | 0x123456),
+                               int(uint32_t(a + 2) << 24), int(uint32_t(a + 3) << 24 | 0xFF00FF));
+            const auto both = lanes16(combined.of(pixels));
+            const auto alpha = lanes16(alphaOnly.of(pixels));
+            for (int lane = 0; lane < 8; ++lane) {
+                ASSERT_EQ(both[lane], weightSplit(a + lane / 2, opacity)) << a + lane / 2 << " " << opacity;
+                ASSERT_EQ(alpha[lane], toWeight(a + lane / 2)) << a + lane / 2;
             }
         }
     }
@@ -140,15 +132,20 @@ void expectVectorBlendMatchesOracle() {
             const __m128i dv = _mm_setr_epi32(int(spreadChannels(d0)), int(spreadChannels(d0 + 1)),
                                               int(spreadChannels(d0 + 2)), int(spreadChannels(d0 + 3)));
             const auto bytes = lanes32(VectorBlend<V, Mode>::bytes(sv, dv));
-            const Halves<V> high = VectorBlend<V, Mode>::high(sv, dv, widenHigh<V>(dv));
-            const auto lo = lanes16(high.lo), hi = lanes16(high.hi);
-            for (int p = 0; p < 4; ++p)
+            const Channels<V> high = VectorBlend<V, Mode>::high(sv, dv, widenHigh<V>(dv));
+            const auto even = lanes16(high.even), odd = lanes16(high.odd);
+            for (int p = 0; p < 4; ++p) {
+                int expected[3];
                 for (int c = 0; c < 3; ++c) {
-                    const int expected = blendChannel(Mode, channel(spreadChannels(s), c), channel(spreadChannels(d0 + p), c));
-                    ASSERT_EQ(channel(bytes[p], c), expected) << "mode " << int(Mode) << " s " << s << " d " << d0 + p;
-                    const uint16_t widened = p < 2 ? lo[p * 4 + c] : hi[(p - 2) * 4 + c];
-                    ASSERT_EQ(widened, expected << 8) << "mode " << int(Mode) << " s " << s << " d " << d0 + p;
+                    expected[c] = blendChannel(Mode, channel(spreadChannels(s), c), channel(spreadChannels(d0 + p), c));
+                    ASSERT_EQ(channel(bytes[p], c), expected[c]) << "mode " << int(Mode) << " s " << s << " d " << d0 + p;
                 }
+                // Blue and red in the even lanes, green and a zero byte 3 in the odd ones.
+                ASSERT_EQ(even[2 * p], expected[0] << 8) << "mode " << int(Mode) << " s " << s << " d " << d0 + p;
+                ASSERT_EQ(even[2 * p + 1], expected[2] << 8) << "mode " << int(Mode) << " s " << s << " d " << d0 + p;
+                ASSERT_EQ(odd[2 * p], expected[1] << 8) << "mode " << int(Mode) << " s " << s << " d " << d0 + p;
+                ASSERT_EQ(odd[2 * p + 1], 0) << "mode " << int(Mode) << " s " << s << " d " << d0 + p;
+            }
         }
 }
 
