@@ -3,6 +3,7 @@
 // from a 16-byte boundary, with a chosen pitch. It counts lock/unlock pairs so
 // tests can see that every access was bracketed.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -20,10 +21,25 @@ public:
           height_(height),
           format_(format),
           pitch_(pitch != 0 ? pitch : width * bytesPerPixel(format)),
+          alignment_(alignment),
           storage_(static_cast<std::size_t>(pitch_) * static_cast<std::size_t>(height > 0 ? height : 0) + 64) {
-        const auto address = reinterpret_cast<std::uintptr_t>(storage_.data());
-        offset_ = ((16 - address % 16) % 16) + alignment;
+        placeRows();
     }
+
+    // A copy keeps the pixels and the alignment (not the lock counts): the
+    // rounding of every pixel depends on where its row lies.
+    TestImage(const TestImage& other)
+        : IImage(other),
+          width_(other.width_),
+          height_(other.height_),
+          format_(other.format_),
+          pitch_(other.pitch_),
+          alignment_(other.alignment_),
+          storage_(other.storage_.size()) {
+        placeRows();
+        std::copy(other.data(), other.data() + (other.storage_.size() - 32), data());
+    }
+    TestImage& operator=(const TestImage&) = delete;
 
     int32_t getWidth() const override { return width_; }
     int32_t getHeight() const override { return height_; }
@@ -61,10 +77,16 @@ public:
     int readUnlocks() const { return readUnlocks_; }
 
 private:
+    void placeRows() {
+        const auto address = reinterpret_cast<std::uintptr_t>(storage_.data());
+        offset_ = ((16 - address % 16) % 16) + alignment_;
+    }
+
     int32_t width_;
     int32_t height_;
     PixelFormat format_;
     int32_t pitch_;
+    std::size_t alignment_;
     std::vector<uint8_t> storage_;
     std::size_t offset_ = 0;
     int writeLocks_ = 0;
