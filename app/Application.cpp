@@ -77,15 +77,16 @@ bool registerEventTypes(DemoWindow::EventTypes& types) {
 }
 
 void runMessageLoop(DemoWindow& demo) {
+    uint32_t waitMs = DemoWindow::kCursorPollMs;
     bool open = true;
     while (open) {
         SDL_Event event;
-        if (SDL_WaitEventTimeout(&event, static_cast<int>(DemoWindow::kCursorPollMs)) != 0) {
+        if (SDL_WaitEventTimeout(&event, static_cast<int>(waitMs)) != 0) {
             do {
                 open = demo.handleEvent(event);
             } while (open && SDL_PollEvent(&event) != 0);
         }
-        if (open) demo.idle();
+        if (open) waitMs = demo.idle();
     }
 }
 

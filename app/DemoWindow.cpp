@@ -27,7 +27,7 @@ DemoWindow::DemoWindow(tessary::SdlWindow& window, EventTypes eventTypes, tessar
     : window_(window), eventTypes_(eventTypes) {
     dc_ = std::make_shared<tessary::SdlDeviceContext>(window_.getHandle(), eventTypes_.wake);
     cursor_ = std::make_unique<tessary::SdlCursor>(window_.getHandle());
-    lastCursorPoll_ = SDL_GetTicks();
+    lastCursorPoll_ = lastFlush_ = SDL_GetTicks();
     const tessary::SdlCursor* cursor = cursor_.get();
     scene_ = std::make_shared<Scene>(dc_, dc_->getWidth(), dc_->getHeight(),
                                      [cursor] { return cursor->getPosition(); }, std::move(workerCount));
@@ -57,8 +57,8 @@ bool DemoWindow::handleEvent(const SDL_Event& event) {
     } else if (event.type == eventTypes_.title) {
         updateTitle();
     }
-    // The wake-up event needs no handling of its own: idle() flushes after
-    // every batch of events.
+    // The wake-up event needs no handling of its own: idle() runs after every
+    // batch of events and flushes when it is time.
     return true;
 }
 
@@ -90,14 +90,18 @@ void DemoWindow::updateTitle() {
     if (scene_) window_.setTitle(formatTitle(scene_->getFps()));
 }
 
-void DemoWindow::idle() {
+uint32_t DemoWindow::idle() {
     const uint32_t now = SDL_GetTicks();
     if (cursorMoved_ || now - lastCursorPoll_ >= kCursorPollMs) {
         cursor_->refresh();
         lastCursorPoll_ = now;
         cursorMoved_ = false;
     }
-    flush();
+    if (now - lastFlush_ >= kFlushIntervalMs) {
+        flush();
+        lastFlush_ = now;
+    }
+    return dc_->hasPending() ? 1 : kCursorPollMs;
 }
 
 void DemoWindow::flush() {

@@ -39,13 +39,19 @@ public:
     // False once the window has been closed; by then the Scene and all its
     // threads are gone.
     bool handleEvent(const SDL_Event& event);
-    // Between batches of events: refreshes the cursor when it is due and
-    // pushes what the workers presented.
-    void idle();
+    // Between batches of events: refreshes the cursor and pushes what the
+    // workers presented, each when it is due. Returns how long the loop may
+    // wait for events before it calls idle() again, in milliseconds.
+    uint32_t idle();
 
-    // How often idle() must run at least, so that pointer moves that bring no
-    // event (a warp, motion outside the window) still reach the follower.
+    // Pointer moves that bring no event (a warp, motion outside the window)
+    // reach the follower within this time.
     static constexpr uint32_t kCursorPollMs = 4;
+    // Pushing pixels to the display costs a round trip to the display server,
+    // during which no worker can present: frames that come faster than this
+    // are pushed together, one copy per band (still far above any display's
+    // refresh rate).
+    static constexpr uint32_t kFlushIntervalMs = 2;
 
 private:
     void handleWindowEvent(const SDL_WindowEvent& event);
@@ -63,5 +69,6 @@ private:
     std::shared_ptr<Scene> scene_;
     std::unique_ptr<tessary::SdlTimer> titleTimer_;
     uint32_t lastCursorPoll_ = 0;
+    uint32_t lastFlush_ = 0;
     bool cursorMoved_ = false;
 };

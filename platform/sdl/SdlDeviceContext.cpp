@@ -44,6 +44,11 @@ void SdlDeviceContext::reacquire() {
     takeSurface();
 }
 
+bool SdlDeviceContext::hasPending() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return !pending_.empty();
+}
+
 int32_t SdlDeviceContext::getWidth() const {
     std::lock_guard<std::mutex> guard(lock_);
     return surface_->w;

@@ -38,6 +38,8 @@ public:
     bool flush();
     // Main thread: takes the window surface anew, for instance after a size change.
     void reacquire();
+    // Something was presented since the last flush.
+    bool hasPending() const;
 
     int32_t getWidth() const;
     int32_t getHeight() const;
