@@ -10,7 +10,8 @@
                  a display (SDL_VIDEODRIVER=dummy), without the box
   headless       SDL_VIDEODRIVER=dummy runs the demo without a window until
                  interrupted, then exits with 0; without any display and no
-                 driver asked for, it says so and exits with 1
+                 driver asked for, or with a display it cannot reach, it says
+                 so and exits with 1
 
 Needs Xvfb, xdotool and ImageMagick (scripts/setup.sh installs them); exits
 with 77 (skipped) when one is missing. Flakes cross every sample point now and
@@ -369,6 +370,14 @@ def test_headless(args):
     log("no display at all: stderr: " + err.strip())
     if code != 1 or "no display" not in err:
         raise Failure(f"run without a display: exit code {code}, stderr {err!r}")
+
+    # A display that cannot be reached: no window, and it says so.
+    env.update(SDL_VIDEODRIVER="x11", DISPLAY=":65000")
+    process = start_program(args.program, args.images, env)
+    code, err = finish(process, 30)
+    log("unreachable display: stderr: " + err.strip())
+    if code != 1 or "cannot start the video system" not in err:
+        raise Failure(f"run with an unreachable display: exit code {code}, stderr {err!r}")
 
 
 def main():
