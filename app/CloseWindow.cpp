@@ -2,11 +2,11 @@
 // tessary-close-window --title TITLE
 // Asks an X11 top-level window to close (the one with that id, or every mapped
 // one with exactly that title), the way a window manager does when its close
-// button is pressed: a WM_PROTOCOLS
-// client message carrying WM_DELETE_WINDOW. The program that owns the window
-// decides what to do with it (unlike XDestroyWindow or XKillClient, which pull
-// the window away behind its owner's back). Used by the demo's headless run
-// and its end-to-end test, where no window manager runs.
+// button is pressed: a WM_PROTOCOLS client message carrying WM_DELETE_WINDOW.
+// The program that owns the window decides what to do with it (unlike
+// XDestroyWindow or XKillClient, which pull the window away behind its
+// owner's back). Used by the demo's headless run and its end-to-end test,
+// where no window manager runs.
 //
 // Titles are read from _NET_WM_NAME, else WM_NAME: xdotool cannot read the
 // title SDL gives its message boxes.
