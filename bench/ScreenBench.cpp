@@ -6,10 +6,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <random>
@@ -41,6 +43,12 @@ std::shared_ptr<Image> makeImage(int32_t width, int32_t height, PixelFormat form
         for (std::size_t i = 0; i < rowBytes; ++i) row[i] = static_cast<uint8_t>(byte(random));
     }
     return image;
+}
+
+double cpuSeconds(clockid_t clock) {
+    timespec now{};
+    clock_gettime(clock, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 // A Screen over an in-memory window showing the demo's layers: white
@@ -102,7 +110,12 @@ public:
         return std::chrono::duration<double>(Clock::now() - begin).count();
     }
 
-    std::size_t getPresentationCount() const { return dc_.getPresentationCount(); }
+    // CPU seconds the frame thread has used, as of its latest pass: the
+    // serial part of every frame (callbacks, snapshot, hand-off).
+    double getFrameThreadCpuSeconds() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return frameThreadCpuSeconds_;
+    }
 
 private:
     struct Flake {
@@ -127,6 +140,7 @@ private:
         {
             std::lock_guard<std::mutex> lock(mutex_);
             frames_ = screen.getComposedFrameCount();
+            frameThreadCpuSeconds_ = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
         }
         framed_.notify_all();
         return false;
@@ -138,18 +152,36 @@ private:
     std::mutex mutex_;
     std::condition_variable framed_;
     uint64_t frames_ = 0;
+    double frameThreadCpuSeconds_ = 0;
 };
 
 // Arg 0: one worker per processor; otherwise that many workers.
 WorkerCount workersFor(int64_t arg) { return arg == 0 ? onePerProcessor() : fixedWorkers(static_cast<uint32_t>(arg)); }
 
+// Besides the rate, the CPU time per frame split into the frame thread's
+// serial part and the workers' part, and from them the speedup that n
+// workers could reach at most (Amdahl): a figure the machine's load hardly moves.
 void BM_FullDirtyFrames(benchmark::State& state) {
     FrameLoopRig rig(workersFor(state.range(0)));
     rig.start();
+    rig.waitForFrames(1);
+    const double processBegin = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+    const double serialBegin = rig.getFrameThreadCpuSeconds();
     for (auto _ : state) rig.waitForFrames(1);
+    const double serial = rig.getFrameThreadCpuSeconds() - serialBegin;
+    const double total = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - processBegin;
     rig.stop();
-    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-    state.counters["workers"] = state.range(0) == 0 ? getProcessorCount() : static_cast<double>(state.range(0));
+
+    const auto frames = static_cast<double>(state.iterations());
+    const double processors = getProcessorCount();
+    const double serialPerFrame = serial / frames;
+    const double parallelPerFrame = std::max(0.0, total - serial) / frames;
+    state.counters["fps"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+    state.counters["workers"] = state.range(0) == 0 ? processors : static_cast<double>(state.range(0));
+    state.counters["serial_cpu_ms"] = 1000 * serialPerFrame;
+    state.counters["worker_cpu_ms"] = 1000 * parallelPerFrame;
+    state.counters["amdahl_bound_n"] =
+        (serialPerFrame + parallelPerFrame) / (serialPerFrame + parallelPerFrame / processors);
 }
 BENCHMARK(BM_FullDirtyFrames)->ArgName("workers")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
