@@ -19,7 +19,14 @@ HeadlessDemo::HeadlessDemo(WorkerCount workers, MemoryDeviceContext::Recording r
         control->changed.wait(lock, [&] { return control->started; });
         return workers();
     };
-    scene_ = std::make_unique<Scene>(window_, kWidth, kHeight, [] { return kCursor; }, std::move(heldAtStart));
+    Scene::CursorSource cursor = [control] {
+        std::lock_guard<std::mutex> lock(control->mutex);
+        if (control->updateObserver && control->passes < control->target) {
+            control->updateObserver(control->passes + 1);
+        }
+        return kCursor;
+    };
+    scene_ = std::make_unique<Scene>(window_, kWidth, kHeight, std::move(cursor), std::move(heldAtStart));
     try {
         observePasses();
     } catch (...) {
@@ -60,9 +67,10 @@ void HeadlessDemo::release() {
     control_->changed.notify_all();
 }
 
-void HeadlessDemo::run(uint64_t passes, PassObserver observer) {
+void HeadlessDemo::run(uint64_t passes, PassObserver observer, UpdateObserver updateObserver) {
     std::unique_lock<std::mutex> lock(control_->mutex);
     control_->observer = std::move(observer);
+    control_->updateObserver = std::move(updateObserver);
     control_->target = passes;
     control_->started = true;
     control_->changed.notify_all();

@@ -30,6 +30,9 @@ public:
     // Called at the end of pass 1, 2, ..., after the Scene's own update, on
     // the frame thread with frameLock held.
     using PassObserver = std::function<void(uint64_t pass)>;
+    // Called when the Scene's update of pass 1, 2, ... begins: its first step
+    // asks where the cursor is. What a pass did before is its composition.
+    using UpdateObserver = std::function<void(uint64_t pass)>;
 
     // Starts the random sequence afresh, as a new process would, and builds
     // the Scene; its frame thread waits for run(). Reads the image files from
@@ -42,7 +45,7 @@ public:
 
     // Runs the frame loop for `passes` passes and returns once the last one's
     // observer has run. Call once.
-    void run(uint64_t passes, PassObserver observer);
+    void run(uint64_t passes, PassObserver observer, UpdateObserver updateObserver = nullptr);
 
     Scene& getScene() { return *scene_; }
     MemoryDeviceContext& getWindow() { return *window_; }
@@ -61,6 +64,7 @@ private:
         uint64_t passes = 0;    // passes ended so far
         uint64_t target = 0;
         PassObserver observer;
+        UpdateObserver updateObserver;
     };
 
     std::shared_ptr<Control> control_;
