@@ -164,7 +164,8 @@ WorkerCount workersFor(int64_t arg) { return arg == 0 ? onePerProcessor() : fixe
 
 // Besides the rate, the CPU time per frame split into the frame thread's
 // serial part and the workers' part, and from them the speedup that n
-// workers could reach at most (Amdahl), which depends far less on the machine's load than the rates do.
+// workers could reach at most (Amdahl), which depends far less on the
+// machine's load than the rates do.
 void BM_FullDirtyFrames(benchmark::State& state) {
     FrameLoopRig rig(workersFor(state.range(0)));
     rig.start();
@@ -207,7 +208,8 @@ double timeIndependentComposition(const std::shared_ptr<SpriteManager>& manager,
     for (uint32_t t = 0; t < threads; ++t) {
         pool.emplace_back([&drawer = *drawers[t], frames, threads] {
             const auto rows = static_cast<int32_t>(drawer.getBandHeight());
-            Image band(kWidth, rows, 4 * kWidth, MemoryHelper::allocate(std::size_t{4 * kWidth} * static_cast<std::size_t>(rows)));
+            const std::size_t bytes = std::size_t{4 * kWidth} * static_cast<std::size_t>(rows);
+            Image band(kWidth, rows, 4 * kWidth, MemoryHelper::allocate(bytes));
             for (uint32_t f = 0; f < frames / threads; ++f) {
                 drawer.invalidate(Rect{0, 0, kWidth, kHeight});
                 drawer.beginFrame();
