@@ -23,7 +23,9 @@ struct FrameLoopAccess {
     static std::vector<FrameCallback>& callbacks(Screen& screen) { return screen.frameCallbacks_; }
     static const WorkerCount& workerCount(Screen& screen) { return screen.workerCount_; }
     static std::atomic<std::thread::id>& frameThreadId(Screen& screen) { return screen.frameThreadId_; }
-    static void countComposedFrame(Screen& screen) { screen.composedFrameCount_.fetch_add(1, std::memory_order_release); }
+    static void countComposedFrame(Screen& screen) {
+        screen.composedFrameCount_.fetch_add(1, std::memory_order_release);
+    }
     static void countPause(Screen& screen) { screen.pauseCount_.fetch_add(1, std::memory_order_release); }
 };
 
