@@ -254,6 +254,7 @@ int runBenchmark(const Options& options) {
     const uint64_t firstTimedPass = options.warmUp + 2;
     const uint32_t processors = getProcessorCount();
 
+    std::printf("scene_bench: the demo's scene composed by Tessary, pixman and SDL2's blitter\n");
     std::printf("recording %llu frames of the demo...\n", static_cast<unsigned long long>(lastFrame));
     std::fflush(stdout);
     const DemoRecording recording(lastFrame);
