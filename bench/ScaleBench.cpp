@@ -125,22 +125,8 @@ public:
     // The drawer's earlier loop over its own snapshot: every command is tested
     // against every dirty band. Between beginFrame and endFrame.
     void drawEveryCommandPerBand(IImage& target) const {
-        const SpriteDrawer& drawer = *drawer_;
-        for (uint32_t band = 0; band < drawer.getBandCount(); ++band) {
-            const Rect dirty = drawer.getBandDirtyRect(band);
-            if (isEmpty(dirty)) continue;
-            const auto bandTop = static_cast<int32_t>(band * drawer.getBandHeight());
-            const ClipContext context{Rect{dirty.left, dirty.top - bandTop, dirty.right, dirty.bottom - bandTop},
-                                      Point{0, -bandTop}};
-            for (const DrawCommand& command : drawer.getCommands()) {
-                if (!shareAnyPixel(command.rect, dirty)) continue;
-                if (command.kind == DrawKind::Fill) {
-                    fill(command.color, &context, target, command.blendMode, command.rect, command.opacity);
-                } else if (command.image != nullptr) {
-                    blit(command.sourceOrigin, &context, *command.image, target, command.blendMode, command.rect,
-                         command.opacity);
-                }
-            }
+        for (uint32_t band = 0; band < drawer_->getBandCount(); ++band) {
+            if (!isEmpty(drawer_->getBandDirtyRect(band))) drawBandTheEarlierWay(band, target);
         }
     }
 

@@ -4,14 +4,11 @@
 #include <limits>
 #include <utility>
 
-#include "sprite/SpriteDrawer.h"
-#include "sprite/SpriteManager.h"
-
 namespace tessary {
 
 FillRectSprite::FillRectSprite(std::weak_ptr<SpriteManager> manager, std::weak_ptr<SpriteDrawer> drawer, int32_t id,
                                const Rect& rect, int32_t zOrder, const Color& color)
-    : manager_(std::move(manager)), drawer_(std::move(drawer)), id_(id), rect_(rect), zOrder_(zOrder), color_(color) {}
+    : SpriteBase(std::move(manager), std::move(drawer), id, zOrder), rect_(rect), color_(color) {}
 
 void FillRectSprite::setPosition(int32_t x, int32_t y) {
     // The shift itself may exceed int32 (from INT32_MIN to INT32_MAX), so it is
@@ -27,21 +24,9 @@ void FillRectSprite::setPosition(int32_t x, int32_t y) {
 }
 
 DrawCommand FillRectSprite::getDrawCommand() const {
-    DrawCommand command;
-    command.kind = DrawKind::Fill;
-    command.blendMode = blendMode_;
-    command.opacity = opacity_;
-    command.rect = rect_;
+    DrawCommand command = makeDrawCommand(DrawKind::Fill);
     command.color = color_;
     return command;
-}
-
-void FillRectSprite::invalidate() {
-    if (const std::shared_ptr<SpriteDrawer> drawer = drawer_.lock()) drawer->invalidate(rect_);
-}
-
-void FillRectSprite::invalidateOrder() {
-    if (const std::shared_ptr<SpriteManager> manager = manager_.lock()) manager->markUnsorted();
 }
 
 }  // namespace tessary

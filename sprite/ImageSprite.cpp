@@ -3,20 +3,11 @@
 #include <stdexcept>
 #include <utility>
 
-#include "sprite/SpriteDrawer.h"
-#include "sprite/SpriteManager.h"
-
 namespace tessary {
 
 ImageSprite::ImageSprite(std::weak_ptr<SpriteManager> manager, std::weak_ptr<SpriteDrawer> drawer, int32_t id,
                          int32_t x, int32_t y, int32_t zOrder, std::shared_ptr<Image> image)
-    : manager_(std::move(manager)),
-      drawer_(std::move(drawer)),
-      id_(id),
-      x_(x),
-      y_(y),
-      zOrder_(zOrder),
-      image_(std::move(image)) {
+    : SpriteBase(std::move(manager), std::move(drawer), id, zOrder), x_(x), y_(y), image_(std::move(image)) {
     if (!image_) throw std::invalid_argument("ImageSprite: empty image reference");
 }
 
@@ -25,22 +16,10 @@ Rect ImageSprite::getRect() const {
 }
 
 DrawCommand ImageSprite::getDrawCommand() const {
-    DrawCommand command;
-    command.kind = DrawKind::Blit;
-    command.blendMode = blendMode_;
-    command.opacity = opacity_;
-    command.rect = getRect();
+    DrawCommand command = makeDrawCommand(DrawKind::Blit);
     command.sourceOrigin = Point{0, 0};
     command.image = image_.get();
     return command;
-}
-
-void ImageSprite::invalidate() {
-    if (const std::shared_ptr<SpriteDrawer> drawer = drawer_.lock()) drawer->invalidate(getRect());
-}
-
-void ImageSprite::invalidateOrder() {
-    if (const std::shared_ptr<SpriteManager> manager = manager_.lock()) manager->markUnsorted();
 }
 
 }  // namespace tessary
