@@ -37,33 +37,8 @@ if [ ! -x "$build/$closer" ]; then
   exit 1
 fi
 
-work=$(mktemp -d)
-xvfb_pid=""
-demo_pid=""
-cleanup() {
-  [ -n "$demo_pid" ] && kill -9 "$demo_pid" 2>/dev/null || true
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Xvfb picks a free display number itself and writes it to file descriptor 3.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
-  echo "run-demo: Xvfb did not start:" >&2
-  cat "$work/xvfb.log" >&2
-  exit 1
-fi
-export DISPLAY=":$(head -n1 "$work/display")"
+. "$(dirname "$0")/virtual-display.sh"
+start_virtual_display run-demo
 echo "run-demo: no display here; running the demo on the virtual display $DISPLAY for 10 seconds"
 
 (cd "$build" && exec "./$program") &

@@ -25,28 +25,8 @@ for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null 2>&1 || { echo "window-bench: $tool is missing (scripts/setup.sh)" >&2; exit 1; }
 done
 
-work=$(mktemp -d)
-xvfb_pid=""
-demo_pid=""
-cleanup() {
-  [ -n "$demo_pid" ] && kill -9 "$demo_pid" 2>/dev/null || true
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-screen="1024x768x24"
-Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || { echo "window-bench: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
+. "$(dirname "$0")/../../scripts/virtual-display.sh"
+start_virtual_display window-bench
 
 # Runs one demo program for the round; appends its counted seconds and titles.
 run_demo() {
@@ -80,7 +60,7 @@ median() { sort -n | awk '{v[NR] = $1} END {if (NR == 0) print 0; else print (NR
 
 ceiling_fps=$(median <"$work/ceiling")
 echo
-echo "On a virtual display (Xvfb, $screen), an 800 x 620 window; $rounds rounds of $seconds s, medians per second"
+echo "On a virtual display (Xvfb, $virtual_screen), an 800 x 620 window; $rounds rounds of $seconds s, medians per second"
 printf '%-44s %12s %10s\n' "" "per second" "x ceiling"
 printf '%-44s %12.0f %10.3f\n' "present_ceiling: full frames pushed" "$ceiling_fps" 1
 for program in tessary tessary-single; do
